@@ -1,0 +1,4 @@
+#include "app/mainwindow.h"
+
+// The tick arrives with the scheduling work.
+void MainWindow::GengXingShiJian() {}

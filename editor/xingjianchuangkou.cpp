@@ -1,0 +1,3 @@
+#include "editor/xingjianchuangkou.h"
+
+XingJianChuangKou::XingJianChuangKou(QWidget *parent) : QDialog(parent) {}

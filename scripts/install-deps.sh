@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs, with apt-get, whatever Tavrel needs that is missing.
+#   scripts/install-deps.sh          build and run
+#   scripts/install-deps.sh --test   also the headless desktop session the tests run in
+set -eu
+
+BUILD_PKGS="cmake g++ make pkg-config qtbase5-dev qtmultimedia5-dev libqt5multimedia5-plugins \
+libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei"
+TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales"
+
+pkgs="$BUILD_PKGS"
+[ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS"
+
+missing=""
+for p in $pkgs; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+
+if [ -z "$missing" ]; then
+    echo "install-deps: nothing to install"
+    exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "install-deps: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y --no-install-recommends $missing

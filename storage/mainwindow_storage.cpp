@@ -1,0 +1,222 @@
+// The storage steps of the main window: they open the storage file, hand its lines to the pure
+// functions in storagefile/storagemigration, and write the result back atomically.
+#include "app/mainwindow.h"
+
+#include "storage/storagefile.h"
+#include "storage/storagemigration.h"
+#include "widgets/prompt.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSaveFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace StorageFile;
+
+namespace {
+
+QByteArray readBytes(const QString &path, bool *ok)
+{
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.readAll() : QByteArray();
+}
+
+// Writes through a temporary file and an atomic rename: the old or the new file, never a mix.
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString backupPathFor(const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString candidate = path + QStringLiteral(".损坏备份-") + stamp;
+    for (int n = 2; QFileInfo::exists(candidate); ++n)
+        candidate = path + QStringLiteral(".损坏备份-") + stamp + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
+
+} // namespace
+
+QStringList MainWindow::readStorageLines(bool *ok) const
+{
+    const QByteArray bytes = readBytes(mainFile.fileName(), ok);
+    return splitLines(decodeUtf8(bytes, nullptr));
+}
+
+bool MainWindow::writeStorageLines(const QStringList &lines)
+{
+    if (!storageReadable)
+        return false; // never overwrite what could not be read
+    return writeBytes(mainFile.fileName(), joinLines(lines));
+}
+
+void MainWindow::reportDamagedFile(const QString &reason)
+{
+    const QString path = mainFile.fileName();
+    const QString backup = backupPathFor(path);
+    if (QFile::copy(path, backup))
+        Prompt::show(this, QStringLiteral("存储文件内容有误（") + reason +
+                               QStringLiteral("），原文件已原样备份为：\n") + backup);
+    else
+        Prompt::show(this, QStringLiteral("存储文件内容有误（") + reason +
+                               QStringLiteral("），且无法备份到：\n") + backup);
+}
+
+void MainWindow::prepareStorageFile()
+{
+    const QString path = mainFile.fileName();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        writeBytes(path, newFileContent().toUtf8()); // an empty file holds nothing worth keeping
+
+    bool ok = false;
+    const QByteArray bytes = readBytes(path, &ok);
+    if (!ok) {
+        storageReadable = false;
+        m_entryCount = 0;
+        return;
+    }
+    bool validUtf8 = true;
+    const QStringList lines = splitLines(decodeUtf8(bytes, &validUtf8));
+    const QString reason = validUtf8 ? damage(lines) : QStringLiteral("不是有效的UTF-8文本");
+    if (!reason.isEmpty())
+        reportDamagedFile(reason);
+
+    bool upgraded = false;
+    const QStringList upgradedLines = upgradeHeader(lines, &upgraded);
+    if (upgraded)
+        writeStorageLines(upgradedLines);
+
+    V2_00CunChuWengJianGengXing();
+
+    const Header header = parseHeader(readStorageLines(&ok).value(0));
+    if (ok && header.fieldCount > 2)
+        backgroundPath = header.background;
+}
+
+void MainWindow::V2_00CunChuWengJianGengXing()
+{
+    bool ok = false;
+    const QStringList lines = readStorageLines(&ok);
+    if (!ok) {
+        storageReadable = false;
+        m_entryCount = 0;
+        return;
+    }
+    const Migration migration = migrate(lines);
+    m_entryCount = qBound(0, migration.count, int(kSlots));
+
+    // The new content goes to the migration file first and then replaces the storage file in one
+    // rename, so a crash leaves either the old or the new file whole.
+    const QByteArray bytes = joinLines(migration.lines);
+    migrationFile.close();
+    if (!migrationFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    const bool written = migrationFile.write(bytes) == bytes.size() && migrationFile.flush() &&
+                         ::fsync(migrationFile.handle()) == 0;
+    migrationFile.close();
+    if (!written || std::rename(QFile::encodeName(migrationFile.fileName()).constData(),
+                                QFile::encodeName(mainFile.fileName()).constData()) != 0)
+        migrationFile.remove();
+}
+
+void MainWindow::SheZhiZhuangTaiGuanBi()
+{
+    bool ok = false;
+    const QStringList lines = readStorageLines(&ok);
+    if (!ok)
+        return;
+    resetCount = parseHeader(lines.value(0)).count;
+    const QStringList reset = resetStates(lines);
+    if (reset != lines)
+        writeStorageLines(reset);
+}
+
+void MainWindow::fillByteCache()
+{
+    cacheBytes.clear();
+    if (cacheFile.open(QIODevice::ReadOnly)) {
+        cacheBytes = cacheFile.readAll();
+        cacheFile.close();
+    }
+    cacheBuffer.close();
+    cacheBuffer.setData(cacheBytes);
+    cacheBuffer.open(QIODevice::ReadOnly);
+    cacheBufferStream.setDevice(&cacheBuffer);
+    cacheBuffer.close();
+}
+
+QStringList MainWindow::readEntryRecord(LineReader &in, int i, bool reload)
+{
+    QStringList nine;
+    for (int k = 0; k < kRecordLines; ++k)
+        nine << in.next();
+    if (reload)
+        qlBaoCunShiJian[i]->setText(splitFields(nine.at(3)).value(1));
+    if (splitFields(nine.at(6)).size() >= 2) {
+        commandPath[i] = recordValue(nine.at(6), 7);
+        if (commandPath[i] != kNone) {
+            if (QFileInfo(commandPath[i]).isFile())
+                showCommandIcon(i, commandPath[i]);
+            else
+                Prompt::show(this, commandPath[i] + QStringLiteral("   命令文件不存在。"));
+        }
+    }
+    return readRecord(nine);
+}
+
+void MainWindow::loadStoredRows()
+{
+    bool ok = false;
+    LineReader in(readStorageLines(&ok));
+    in.next(); // the header line
+    for (int i = 0; i < m_entryCount; ++i) {
+        const QStringList record = readEntryRecord(in, i, false);
+        fillRow(i, record, false);
+        placeRow(i, false);
+    }
+}
+
+void MainWindow::JiaZai()
+{
+    fillByteCache();
+    bool ok = false;
+    const QStringList lines = readStorageLines(&ok);
+    if (!ok)
+        return; // keep the rows as they are rather than blank them
+    const Header header = parseHeader(lines.value(0));
+    if (header.fieldCount > 2) {
+        m_entryCount = qBound(0, header.count, int(kSlots));
+        backgroundPath = header.background;
+    }
+    qw_ZhuJieMianMuBu->setFixedSize(width(), height() - 80);
+    reloadRows(lines);
+}
+
+void MainWindow::reloadRows(const QStringList &lines)
+{
+    LineReader in(lines);
+    in.next(); // the header line
+    for (int i = 0; i < m_entryCount; ++i) {
+        if (!qpb_BuJuShuZu[i])
+            createRow(i);
+        const QStringList record = readEntryRecord(in, i, true);
+        fillRow(i, record, true);
+        placeRow(i, true);
+        applyStoredBackground(i == 0); // one missing-picture prompt per reload is enough
+    }
+}

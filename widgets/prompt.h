@@ -1,0 +1,34 @@
+#ifndef TAVREL_PROMPT_H
+#define TAVREL_PROMPT_H
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+class QMessageBox;
+class QWidget;
+
+// Prompts never block: every message the program raises is one call to show().
+namespace Prompt {
+
+// Where a widget of the given size sits centred on a desktop of the given size.
+QPoint centredPosition(const QSize &desktop, const QSize &widget);
+
+// The fixed size of the forced reminder on a desktop of the given size.
+QSize reminderSize(const QSize &desktop);
+
+// The whole virtual desktop's size.
+QSize desktopSize();
+
+// Moves an already shown widget to the middle of the desktop.
+void centreOnDesktop(QWidget *widget);
+
+// A non-modal message box owned by parent, showing text, centred on the desktop.
+QMessageBox *show(QWidget *parent, const QString &text);
+
+// The near-full-screen reminder for a ringing entry, raised above earlier ones.
+QMessageBox *showReminder(QWidget *parent, const QString &text);
+
+} // namespace Prompt
+
+#endif // TAVREL_PROMPT_H
