@@ -47,7 +47,7 @@ int recordIterations(int count, int lineCount)
     if (count <= kMaxEntries)
         return count;
     const int present = (qMax(0, lineCount - 1) + kRecordLines - 1) / kRecordLines;
-    return qMin(count, qMax(present, kMaxEntries));
+    return qMin(count, present);
 }
 
 QStringList upgradeHeader(const QStringList &lines, bool *changed)

@@ -6,6 +6,9 @@ MyMessageBox::MyMessageBox(QWidget *parent) : QMessageBox(parent) {}
 
 void MyMessageBox::showEvent(QShowEvent *event)
 {
-    setFixedSize(Prompt::reminderSize(Prompt::desktopSize()));
+    const QSize size = Prompt::reminderSize(Prompt::desktopSize());
+    setFixedSize(size);
     QMessageBox::showEvent(event);
+    // The base class fixes its own compact size while it shows; the reminder must stay large.
+    setFixedSize(size);
 }
