@@ -118,7 +118,7 @@ void MainWindow::V2_00CunChuWengJianGengXing()
         return;
     }
     const Migration migration = migrate(lines);
-    m_entryCount = qBound(0, migration.count, int(kSlots));
+    m_entryCount = qMin(migration.records, int(kSlots));
 
     // The new content goes to the migration file first and then replaces the storage file in one
     // rename, so a crash leaves either the old or the new file whole.
@@ -200,7 +200,7 @@ void MainWindow::JiaZai()
         return; // keep the rows as they are rather than blank them
     const Header header = parseHeader(lines.value(0));
     if (header.fieldCount > 2) {
-        m_entryCount = qBound(0, header.count, int(kSlots));
+        m_entryCount = qMin(recordIterations(header.count, lines.size()), int(kSlots));
         backgroundPath = header.background;
     }
     qw_ZhuJieMianMuBu->setFixedSize(width(), height() - 80);

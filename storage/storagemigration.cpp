@@ -68,8 +68,8 @@ Migration migrate(const QStringList &lines)
     const QString header = in.next();
     m.lines << header;
     m.count = parseHeader(header).count;
-    const int records = recordIterations(m.count, lines.size());
-    for (int r = 0; r < records; ++r) {
+    m.records = recordIterations(m.count, lines.size());
+    for (int r = 0; r < m.records; ++r) {
         for (int k = 1; k <= 6; ++k)
             m.lines << in.next();
         const QString seventh = in.next();

@@ -41,7 +41,8 @@ QStringList upgradeHeader(const QStringList &lines, bool *changed);
 struct Migration
 {
     QStringList lines;
-    int count = 0;
+    int count = 0;   // the header's count as read
+    int records = 0; // the records actually copied
 };
 // Copies header + records, inserting "命令文件,无" before the loop line of eight-line records.
 // Lines after the last record are not copied.
