@@ -1,0 +1,57 @@
+// Starts the main window on a storage file with the given number of entries and prints the
+// wall-clock time (ms since the epoch) at which the window was first exposed, then quits.
+//   bench_startup <entries>     (HOME must point at a scratch directory)
+#include "app/mainwindow.h"
+#include "storage/storagefile.h"
+#include "storage/storagemigration.h"
+#include "widgets/prompt.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <cstdio>
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(res);
+}
+
+static void writeEntries(int count)
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir().mkpath(dir);
+    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    for (int i = 1; i <= count; ++i) {
+        StorageFile::Entry e;
+        e.number = i;
+        e.type = i % 2 ? StorageFile::kAlarm : StorageFile::kTimer;
+        e.name = QStringLiteral("条目%1").arg(i);
+        e.time = i % 2 ? QStringLiteral("07:30") : QStringLiteral("00:10:00");
+        e.repeat = i % 2 ? QStringLiteral("星期一|星期五") : StorageFile::kNo;
+        lines << StorageFile::composeRecord(e);
+    }
+    QFile file(dir + StorageFile::kFileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(StorageFile::joinLines(lines));
+}
+
+int main(int argc, char *argv[])
+{
+    initResources();
+    const int entries = argc > 1 ? QByteArray(argv[1]).toInt() : 0;
+    QApplication app(argc, argv);
+    writeEntries(entries);
+    const qint64 constructStart = QDateTime::currentMSecsSinceEpoch();
+    MainWindow window;
+    window.show();
+    Prompt::centreOnDesktop(&window);
+    if (!QTest::qWaitForWindowExposed(&window, 5000))
+        return 1;
+    std::printf("exposed_at_ms %lld construct_to_expose_ms %lld\n", QDateTime::currentMSecsSinceEpoch(),
+                QDateTime::currentMSecsSinceEpoch() - constructStart);
+    return 0;
+}
