@@ -104,14 +104,22 @@ void TestStartup::toolBarAtStart_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("hasIcon");
-    QTest::newRow("new") << "qa_XingJian" << "新建" << true << true;
-    QTest::newRow("edit") << "qa_BianJi" << "编辑..." << false << true;
-    QTest::newRow("delete") << "qa_ShanChu" << "删除" << false << true;
-    QTest::newRow("forced reminder") << "qa_QiangZhiQuanPingTiXing" << "当前状态:否\n点击切换强制提醒" << true << false;
-    QTest::newRow("enable/disable") << "qa_QiYongTingYong" << "启用/停用" << false << true;
-    QTest::newRow("stop") << "qa_TingZhi" << "停止" << false << true;
-    QTest::newRow("background") << "qa_SheZhiBeiJing" << "设置背景" << true << true;
-    QTest::newRow("help") << "qa_BangZhu" << "帮助" << true << true;
+    QTest::newRow("new") << "qa_XingJian"
+                         << "新建" << true << true;
+    QTest::newRow("edit") << "qa_BianJi"
+                          << "编辑..." << false << true;
+    QTest::newRow("delete") << "qa_ShanChu"
+                            << "删除" << false << true;
+    QTest::newRow("forced reminder") << "qa_QiangZhiQuanPingTiXing"
+                                     << "当前状态:否\n点击切换强制提醒" << true << false;
+    QTest::newRow("enable/disable") << "qa_QiYongTingYong"
+                                    << "启用/停用" << false << true;
+    QTest::newRow("stop") << "qa_TingZhi"
+                          << "停止" << false << true;
+    QTest::newRow("background") << "qa_SheZhiBeiJing"
+                                << "设置背景" << true << true;
+    QTest::newRow("help") << "qa_BangZhu"
+                          << "帮助" << true << true;
 }
 
 void TestStartup::toolBarAtStart()

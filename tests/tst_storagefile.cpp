@@ -15,11 +15,12 @@ QStringList lines(const char *text)
     return splitLines(QString::fromUtf8(text));
 }
 
-const char *const kWorkedExample = "数量,2,背景图片,无\n"
-                                   "序号,1\n类型,闹钟\n名称,morning\n时间,07:30\n每周重复,星期一|星期五\n"
-                                   "声音文件,默认响铃\n命令文件,无\n重复闹铃,是\n状态,开启\n"
-                                   "序号,2\n类型,计时器\n名称,tea,hot\n时间,00:03:00\n每周重复,否\n"
-                                   "声音文件,/home/user/Music/ring.mp3\n命令文件,无\n重复闹铃,否\n状态,关闭\n";
+const char *const kWorkedExample =
+    "数量,2,背景图片,无\n"
+    "序号,1\n类型,闹钟\n名称,morning\n时间,07:30\n每周重复,星期一|星期五\n"
+    "声音文件,默认响铃\n命令文件,无\n重复闹铃,是\n状态,开启\n"
+    "序号,2\n类型,计时器\n名称,tea,hot\n时间,00:03:00\n每周重复,否\n"
+    "声音文件,/home/user/Music/ring.mp3\n命令文件,无\n重复闹铃,否\n状态,关闭\n";
 
 QStringList timerRecordLines()
 {
@@ -91,12 +92,14 @@ void TestStorageFile::readRecord_data()
     QTest::newRow("plain name") << t << int(PosName) << "tea" << 18;
     QTest::newRow("name keeps commas") << with(t, 2, "名称,a,b,c") << int(PosName) << "a,b,c" << 18;
     QTest::newRow("empty name") << with(t, 2, "名称,") << int(PosName) << "" << 18;
-    QTest::newRow("sound keeps commas") << with(t, 5, "声音文件,/m/a,b.mp3") << int(PosSound) << "/m/a,b.mp3" << 18;
-    QTest::newRow("command keeps commas") << with(t, 6, "命令文件,/x/r,un.sh") << int(PosCommand) << "/x/r,un.sh"
-                                          << 18;
-    QTest::newRow("extra fields ignored on type") << with(t, 1, "类型,闹钟,x") << int(PosType) << "闹钟" << 18;
-    QTest::newRow("extra fields ignored on time") << with(t, 3, "时间,00:03:00,9") << int(PosTime) << "00:03:00"
-                                                  << 18;
+    QTest::newRow("sound keeps commas")
+        << with(t, 5, "声音文件,/m/a,b.mp3") << int(PosSound) << "/m/a,b.mp3" << 18;
+    QTest::newRow("command keeps commas")
+        << with(t, 6, "命令文件,/x/r,un.sh") << int(PosCommand) << "/x/r,un.sh" << 18;
+    QTest::newRow("extra fields ignored on type")
+        << with(t, 1, "类型,闹钟,x") << int(PosType) << "闹钟" << 18;
+    QTest::newRow("extra fields ignored on time")
+        << with(t, 3, "时间,00:03:00,9") << int(PosTime) << "00:03:00" << 18;
     QTest::newRow("comma-less line shifts values") << with(t, 0, "序号") << int(PosIndex) << "计时器" << 16;
     QTest::newRow("empty line shifts values") << with(t, 4, "") << int(PosRepeat) << "默认响铃" << 16;
     QTest::newRow("missing lines read as empty") << QStringList(t.mid(0, 5)) << int(PosRepeat) << "否" << 10;
@@ -166,9 +169,15 @@ void TestStorageFile::composeRoundTrip_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("sound");
     QTest::addColumn<QString>("command");
-    QTest::newRow("plain") << "morning" << "默认响铃" << "无";
-    QTest::newRow("commas everywhere") << "a,b,c" << "/m/x,y.mp3" << "/c/r,u,n.desktop";
-    QTest::newRow("empty name") << "" << "默认响铃" << "无";
+    QTest::newRow("plain") << "morning"
+                           << "默认响铃"
+                           << "无";
+    QTest::newRow("commas everywhere") << "a,b,c"
+                                       << "/m/x,y.mp3"
+                                       << "/c/r,u,n.desktop";
+    QTest::newRow("empty name") << ""
+                                << "默认响铃"
+                                << "无";
 }
 
 void TestStorageFile::composeRoundTrip()
@@ -224,23 +233,36 @@ void TestStorageFile::migrate_data()
     QTest::addColumn<int>("count");
     QTest::newRow("current file unchanged") << kWorkedExample << kWorkedExample << 2;
     QTest::newRow("eight-line record gains a command line")
-        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n重复闹铃,是\n状态,开启\n"
-        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n命令文件,无\n重复闹铃,是\n"
+        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,"
+           "默认响铃\n重复闹铃,是\n状态,开启\n"
+        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,"
+           "默认响铃\n命令文件,无\n重复闹铃,是\n"
            "状态,开启\n"
         << 1;
-    QTest::newRow("lines after the last record dropped")
-        << "数量,0,背景图片,无\n序号,1\nstray\n" << "数量,0,背景图片,无\n" << 0;
+    QTest::newRow("lines after the last record dropped") << "数量,0,背景图片,无\n序号,1\nstray\n"
+                                                         << "数量,0,背景图片,无\n"
+                                                         << 0;
     QTest::newRow("unknown seventh key keeps nine lines")
-        << "数量,2,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n奇怪,1\n重复闹铃,是\n状态,开启\n"
-           "序号,2\n类型,闹钟\n名称,b\n时间,08:30\n每周重复,否\n声音文件,默认响铃\n命令文件,无\n重复闹铃,否\n状态,关闭\n"
-        << "数量,2,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n奇怪,1\n重复闹铃,是\n状态,开启\n"
-           "序号,2\n类型,闹钟\n名称,b\n时间,08:30\n每周重复,否\n声音文件,默认响铃\n命令文件,无\n重复闹铃,否\n状态,关闭\n"
+        << "数量,2,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n奇怪,"
+           "1\n重复闹铃,是\n状态,开启\n"
+           "序号,2\n类型,闹钟\n名称,b\n时间,08:30\n每周重复,否\n声音文件,默认响铃\n命令文件,无\n重复闹铃,"
+           "否\n状态,关闭\n"
+        << "数量,2,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n奇怪,"
+           "1\n重复闹铃,是\n状态,开启\n"
+           "序号,2\n类型,闹钟\n名称,b\n时间,08:30\n每周重复,否\n声音文件,默认响铃\n命令文件,无\n重复闹铃,"
+           "否\n状态,关闭\n"
         << 2;
     QTest::newRow("short file padded with empty lines")
-        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n" << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n\n\n\n\n\n\n\n" << 1;
-    QTest::newRow("negative count copies only the header") << "数量,-1,背景图片,无\n序号,1\n" << "数量,-1,背景图片,无\n" << -1;
+        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n"
+        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n\n\n\n\n\n\n\n"
+        << 1;
+    QTest::newRow("negative count copies only the header") << "数量,-1,背景图片,无\n序号,1\n"
+                                                           << "数量,-1,背景图片,无\n"
+                                                           << -1;
     QTest::newRow("absurd count stops at the records present")
-        << "数量,100000,背景图片,无\n序号,1\n" << "数量,100000,背景图片,无\n序号,1\n\n\n\n\n\n\n\n\n" << 100000;
+        << "数量,100000,背景图片,无\n序号,1\n"
+        << "数量,100000,背景图片,无\n序号,1\n\n\n\n\n\n\n\n\n"
+        << 100000;
 }
 
 void TestStorageFile::migrate()
@@ -276,7 +298,8 @@ void TestStorageFile::damage_data()
 {
     QTest::addColumn<QString>("content");
     QTest::addColumn<bool>("damaged");
-    const QString eightLine = "序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n重复闹铃,是\n状态,开启\n";
+    const QString eightLine =
+        "序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n声音文件,默认响铃\n重复闹铃,是\n状态,开启\n";
     QTest::newRow("worked example") << kWorkedExample << false;
     QTest::newRow("new file") << "数量,0,背景图片,无\n" << false;
     QTest::newRow("old header with eight-line record") << "数量,1\n" + eightLine << false;
@@ -285,9 +308,10 @@ void TestStorageFile::damage_data()
     QTest::newRow("negative count") << "数量,-2,背景图片,无\n" << true;
     QTest::newRow("count above 20") << "数量,21,背景图片,无\n" << true;
     QTest::newRow("fewer lines than the count") << "数量,2,背景图片,无\n" + eightLine << true;
-    QTest::newRow("unknown seventh key") << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n"
-                                            "声音文件,默认响铃\n奇怪,x\n重复闹铃,是\n状态,开启\n"
-                                         << true;
+    QTest::newRow("unknown seventh key")
+        << "数量,1,背景图片,无\n序号,1\n类型,闹钟\n名称,a\n时间,07:30\n每周重复,否\n"
+           "声音文件,默认响铃\n奇怪,x\n重复闹铃,是\n状态,开启\n"
+        << true;
     QTest::newRow("lines after the last record") << "数量,0,背景图片,无\nstray\n" << true;
     QTest::newRow("not a storage file") << "hello world\n" << true;
 }

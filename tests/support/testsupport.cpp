@@ -23,8 +23,9 @@ QtMessageHandler previousHandler = nullptr;
 // The string form of connect() only fails at run time; make such a failure fail the test.
 void trapConnectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const bool connectFailure = message.startsWith(QLatin1String("QObject::connect:")) &&
-                                !message.contains(QLatin1String("QPlatformNativeInterface")); // Qt's own, offscreen
+    const bool connectFailure =
+        message.startsWith(QLatin1String("QObject::connect:")) &&
+        !message.contains(QLatin1String("QPlatformNativeInterface")); // Qt's own, offscreen
     if (connectFailure) {
         std::fprintf(stderr, "connect failed: %s\n", qPrintable(message));
         std::abort();

@@ -36,15 +36,15 @@ void closeAllPrompts();
 } // namespace TestSupport
 
 // Use instead of QTEST_MAIN so every test process shares the same set-up.
-#define TAVREL_TEST_MAIN(TestClass)                                                                           \
-    int main(int argc, char *argv[])                                                                          \
-    {                                                                                                         \
-        TestSupport::initTestProcess();                                                                       \
-        QApplication app(argc, argv);                                                                         \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                              \
-        TestClass tc;                                                                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                            \
-        return QTest::qExec(&tc, argc, argv);                                                                 \
+#define TAVREL_TEST_MAIN(TestClass)                                                                          \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        TestSupport::initTestProcess();                                                                      \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestClass tc;                                                                                        \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }
 
 #endif // TAVREL_TESTSUPPORT_H
