@@ -65,6 +65,13 @@ public:
     // app/mainwindow_nextring.cpp
     void ShuaXingXiaYiCiNaoLing();
 
+    // app/mainwindow_commands.cpp: what the editor's save reads and changes in the window
+    QStringList readStorage(bool *ok) const;
+    bool writeStorage(const QStringList &lines);
+    void showSavedTime(int i, const QString &time);
+    void reloadEditedSound(int i, const QString &sound);
+    void clearMinuteLatches();
+
     int entryCount() const { return m_entryCount; }
 
 protected:
@@ -126,6 +133,14 @@ private:
     void placeRow(int i, bool reload);
     void showCommandIcon(int i, const QString &path);
     void showTypeIcon(int i, const QString &resource);
+
+    // --- list commands (app/mainwindow_commands.cpp) ---
+    bool editorReady();
+    int selectedRow() const;
+    bool confirmDelete(const QStringList &lines, int position);
+    void moveRowsUp(int position, const QStringList &lines);
+    void removeLastRow();
+    void setRowConnections(bool connected);
 
     // --- background (app/mainwindow_background.cpp) ---
     void applyStoredBackground(bool promptIfMissing = true);
