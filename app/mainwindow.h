@@ -151,6 +151,33 @@ private:
     // --- help (app/mainwindow_help.cpp) ---
     void fillHelpText();
 
+    // --- tick (app/mainwindow_tick.cpp) ---
+    bool rowInUse(int i) const;
+    void showPhase(const QString &nowMinute, const QString &today);
+    void blankPhase(const QString &nowMinute, const QString &today);
+    void evaluatePending(int i, const QString &nowMinute, const QString &today);
+    void updateStopCommand();
+    void setTrayIcon(const QIcon &icon);
+
+    // --- firing (app/mainwindow_firing.cpp) ---
+    void refreshPlaybackModes();
+    void alarmStep(int i, int k, const QString &nowMinute, const QString &today);
+    void weekdayRing(int i);
+    void oneShotRing(int i);
+    void alarmAfterMinute(int i, const QString &nowMinute);
+    void timerStep(int i);
+    void ring(int i);
+    void runCommandFile(const QString &path);
+    void showForcedReminder(int i);
+    bool forcedReminderOn() const;
+    void finishEntry(int i);
+
+    // --- enabling (app/mainwindow_enabling.cpp) ---
+    void synchronise(QCheckBox *clicked);
+    void syncEnabledRow(int i, const QString &type);
+    void syncDisabledRow(int i, const QString &type);
+    void showScaledIcon(int i, const QImage &image, Qt::TransformationMode mode);
+
     // --- the form: the three widgets every main window carries ---
     struct Form;
     Form *ui;
