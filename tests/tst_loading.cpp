@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -94,7 +95,14 @@ QLabel *label(MainWindow *w, const char *prefix, int i)
 
 QImage scaledResource(const QString &path)
 {
-    return QImage(path).scaled(40, 26, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return QImage(path)
+        .scaled(40, 26, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage argb(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 QStringList backups(const TestHome &home)
@@ -130,6 +138,7 @@ private slots:
     void trayActivation_data();
     void trayActivation();
     void forcedReminderToggle();
+    void quitWhileASoundPlays();
 };
 
 void TestLoading::startRewritesTheFile_data()
@@ -266,7 +275,8 @@ void TestLoading::missingFilesArePrompted()
              QUrl(QStringLiteral("qrc:/res/默认响铃.mp3")));
     QCOMPARE(home.storageBytes(), file(allOff({r}))); // the report changes nothing stored
     QCOMPARE(label(w.get(), "ql4", 0)->text(), QStringLiteral("闹钟"));
-    QCOMPARE(MainWindowProbe(w.get()).rowIconImage(0), scaledResource(QStringLiteral(":/res/闹钟.png")));
+    QCOMPARE(argb(MainWindowProbe(w.get()).rowIconImage(0)),
+             scaledResource(QStringLiteral(":/res/闹钟.png")));
 }
 
 void TestLoading::rowShowsItsEntry_data()
@@ -314,9 +324,8 @@ void TestLoading::rowShowsItsEntry()
     QCOMPARE(label(w.get(), "ql4", 0)->text(), type);
     QCOMPARE(label(w.get(), "ql_TianChong", 0)->text(), info);
     QCOMPARE(probe.repeatDays(0), days);
-    QCOMPARE(probe.rowIconImage(0), scaledResource(icon));
-    QCOMPARE(label(w.get(), "ql", 0)->pixmap(Qt::ReturnByValue).toImage(),
-             scaledResource(icon).convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    QCOMPARE(argb(probe.rowIconImage(0)), scaledResource(icon));
+    QCOMPARE(argb(label(w.get(), "ql", 0)->pixmap(Qt::ReturnByValue).toImage()), scaledResource(icon));
     auto *box = child<QCheckBox>(w.get(), QStringLiteral("qcb0"));
     QVERIFY(box->styleSheet().contains(QStringLiteral("url(:/res/勾2.png)")));
     QCOMPARE(box->size(), QSize(40, 30));
@@ -448,12 +457,12 @@ void TestLoading::reloadTakesTheLookFromTheFile()
     MainWindowProbe probe(w.get());
     QVERIFY(child<QCheckBox>(w.get(), QStringLiteral("qcb0"))->isChecked());
     // Checking the box runs the state synchronisation, which draws the type icon with a fast scale.
-    QCOMPARE(probe.rowIconImage(0),
-             QImage(QStringLiteral(":/res/计时器-彩色.png")).scaled(40, 26, Qt::KeepAspectRatio));
+    QCOMPARE(argb(probe.rowIconImage(0)),
+             argb(QImage(QStringLiteral(":/res/计时器-彩色.png")).scaled(40, 26, Qt::KeepAspectRatio)));
     QCOMPARE(label(w.get(), "ql3", 0)->text(), QStringLiteral("改过"));
     QCOMPARE(label(w.get(), "qlBaoCunShiJian", 0)->text(), QStringLiteral("00:10:00"));
     QCOMPARE(label(w.get(), "ql2", 0)->text(), QStringLiteral("00:15")); // the reload leaves the time label
-    QCOMPARE(probe.rowIconImage(1), scaledResource(QStringLiteral(":/res/闹钟.png")));
+    QCOMPARE(argb(probe.rowIconImage(1)), scaledResource(QStringLiteral(":/res/闹钟.png")));
     QCOMPARE(probe.cacheBytes(), file({on, off}));
 }
 
@@ -516,6 +525,24 @@ void TestLoading::forcedReminderToggle()
     toggle->trigger();
     QCOMPARE(toggle->text(), QStringLiteral("其他"));
     QVERIFY(toggle->icon().isNull());
+}
+
+void TestLoading::quitWhileASoundPlays()
+{
+    TestHome home;
+    Rec r;
+    r.loop = QStringLiteral("是");
+    home.writeStorage(file({r}));
+    auto w = startWindow();
+    MainWindowProbe probe(w.get());
+    probe.player(0)->play();
+    QTRY_COMPARE(probe.player(0)->state(), QMediaPlayer::PlayingState);
+    QTimer::singleShot(0, child<QAction>(w.get(), QStringLiteral("qa_TuiChu")), &QAction::trigger);
+    QTimer failsafe;
+    connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    failsafe.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(home.storageBytes(), file(allOff({r}))); // nothing is written on the way out
 }
 
 TAVREL_TEST_MAIN(TestLoading)
