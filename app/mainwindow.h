@@ -147,6 +147,8 @@ private:
     void applyBackgroundPicture();
     void clearBackgroundPicture();
     void showBackgroundButton();
+    bool acceptableBackground(const QString &path);
+    bool storeBackground(const QString &background);
 
     // --- help (app/mainwindow_help.cpp) ---
     void fillHelpText();
