@@ -163,6 +163,10 @@ private:
 
     // --- firing (app/mainwindow_firing.cpp) ---
     void refreshPlaybackModes();
+    void readLoopFlags();
+    QByteArray loopFlagsSource; // the cache bytes loopFlags were read from (a shared copy)
+    QList<bool> loopFlags;      // per entry: its record's loop line says "是"
+    bool loopFlagsRead = false;
     void alarmStep(int i, int k, const QString &nowMinute, const QString &today);
     void weekdayRing(int i);
     void oneShotRing(int i);

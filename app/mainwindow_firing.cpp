@@ -28,21 +28,36 @@ const int kMessageMs = 10000;
 // Loop or once, as the cached record says: an edited loop line takes effect at the next tick.
 void MainWindow::refreshPlaybackModes()
 {
-    const bool openedHere = !cacheBuffer.isOpen() && cacheBuffer.open(QIODevice::ReadOnly);
-    cacheBufferStream.seek(0);
-    cacheBufferStream.readLine(); // the header line
+    // The cache is parsed again only when its bytes were replaced; holding a shared copy makes
+    // "same data pointer" mean "same bytes".
+    if (!loopFlagsRead || cacheBytes.constData() != loopFlagsSource.constData() ||
+        cacheBytes.size() != loopFlagsSource.size())
+        readLoopFlags();
     for (int i = 0; i < qMin(m_entryCount, kSlots); ++i) {
-        QStringList nine;
-        for (int k = 0; k < kRecordLines; ++k)
-            nine << cacheBufferStream.readLine();
         if (!qmpl[i])
             continue;
-        const bool loop = readRecord(nine).value(PosLoop) == kYes;
+        const bool loop = loopFlags.value(i);
         qmpl[i]->setPlaybackMode(loop ? QMediaPlaylist::Loop : QMediaPlaylist::CurrentItemOnce);
         qmp[i]->setVolume(100);
     }
+}
+
+void MainWindow::readLoopFlags()
+{
+    const bool openedHere = !cacheBuffer.isOpen() && cacheBuffer.open(QIODevice::ReadOnly);
+    cacheBufferStream.seek(0);
+    cacheBufferStream.readLine(); // the header line
+    loopFlags.clear();
+    for (int i = 0; i < kSlots; ++i) {
+        QStringList nine;
+        for (int k = 0; k < kRecordLines; ++k)
+            nine << cacheBufferStream.readLine();
+        loopFlags << (readRecord(nine).value(PosLoop) == kYes); // a missing record reads as once
+    }
     if (openedHere)
         cacheBuffer.close();
+    loopFlagsSource = cacheBytes;
+    loopFlagsRead = true;
 }
 
 void MainWindow::NaoZhongChuFa()

@@ -162,7 +162,7 @@ public:
     QMediaPlayer *player(int i) const { return probe().player(i); }
     bool playing(int i) const { return player(i)->state() == QMediaPlayer::PlayingState; }
 
-    void tick() { QMetaObject::invokeMethod(w.get(), "GengXingShiJian", Qt::DirectConnection); }
+    void tick() { probe().tick(); }
     void tickAt(const QDateTime &t)
     {
         Clock::pin(t);

@@ -34,6 +34,7 @@ public:
     int &notifyAllowed(int i) { return w->notifyAllowed[i]; }
     int &commandAllowed(int i) { return w->commandAllowed[i]; }
     int &tickCount() { return w->tickCount; }
+    void tick() { w->GengXingShiJian(); } // one tick, as the tick timer would run it
     QStringList nextRingList(int i) const { return w->nextRingList[i]; }
     bool hasRow(int i) const { return w->qpb_BuJuShuZu[i] != nullptr; }
 
