@@ -9,11 +9,11 @@
 namespace {
 
 // "A 09:00 星期三|星期五" is an alarm, "T 00:10:00" a timer.
-QList<Schedule::RingSource> sources(const QStringList &specs)
+QList<Schedule::RingSource> sources(const QStringList &descriptions)
 {
     QList<Schedule::RingSource> out;
-    for (const QString &spec : specs) {
-        const QStringList parts = spec.split(QLatin1Char(' '));
+    for (const QString &description : descriptions) {
+        const QStringList parts = description.split(QLatin1Char(' '));
         Schedule::RingSource s;
         s.alarm = parts.at(0) == QLatin1String("A");
         s.time = parts.value(1);
