@@ -1,0 +1,408 @@
+"""What a journey uses to act and look as a person at the virtual desktop: the real program
+started with its own HOME, the accessibility tree to find what is on screen, xdotool to click
+and type, screenshots, the storage file's bytes, the notifications that arrived, and the
+sound recorded from the null sink. Journeys never call into the program's code."""
+import json
+import math
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+import wave
+
+import pyatspi
+
+STORAGE = "Documents/Tavrel存储文件.txt"
+HEADER0 = "数量,0,背景图片,无\n"
+# Plain, checkable and auto-exclusive push buttons show up under these roles.
+BUTTONS = ("push button", "toggle button", "radio button")
+
+
+class JourneyFailed(Exception):
+    pass
+
+
+def wait_until(what, pred, timeout=10.0, step=0.1):
+    """Polls pred until it returns something truthy; raises with what after timeout seconds."""
+    end = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            value = pred()
+            if value:
+                return value
+        except (pyatspi.utils.Error if hasattr(pyatspi.utils, "Error") else Exception) as e:
+            last_error = e
+        except Exception as e:  # the tree changes under us while it is walked
+            last_error = e
+        if time.monotonic() >= end:
+            raise JourneyFailed("timed out after %.1f s waiting for %s%s" % (
+                timeout, what, " (last error: %s)" % last_error if last_error else ""))
+        time.sleep(step)
+
+
+def record_text(*lines):
+    return "".join(line + "\n" for line in lines)
+
+
+def entry_lines(no, kind, name, when, repeat="否", sound="默认响铃", command="无",
+                loop="是", state="开启"):
+    return record_text("序号,%d" % no, "类型," + kind, "名称," + name, "时间," + when,
+                       "每周重复," + repeat, "声音文件," + sound, "命令文件," + command,
+                       "重复闹铃," + loop, "状态," + state)
+
+
+class Desk:
+    def __init__(self, name):
+        root = os.environ.get("JOURNEY_OUT", os.path.join(tempfile.gettempdir(), "journeys"))
+        self.name = name
+        self.out = os.path.join(root, name)
+        shutil.rmtree(self.out, ignore_errors=True)
+        os.makedirs(self.out)
+        self.home = tempfile.mkdtemp(prefix="tavrel-journey-home.")
+        self.binary = os.environ["TAVREL_BINARY"]
+        self.proc = None
+        self.app_log = None
+        self.recorder = None
+        self.rec_path = None
+        self.rec_start = None
+        self.shots = 0
+        self.log_lines = []
+
+    # --- the program -----------------------------------------------------------------
+    def start(self, tag="run"):
+        env = dict(os.environ, HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        self.app_log = open(os.path.join(self.out, "tavrel-%s.log" % tag), "ab")
+        self.proc = subprocess.Popen([self.binary], env=env, stdout=self.app_log,
+                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self.say("started tavrel pid %d (HOME %s)" % (self.proc.pid, self.home))
+        return self.main_window()
+
+    def quit_by_signal(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+    def wait_exit(self, timeout):
+        wait_until("the program to end", lambda: self.proc.poll() is not None, timeout)
+        return self.proc.returncode
+
+    def say(self, text):
+        line = "[%s %.3f] %s" % (self.name, time.time(), text)
+        self.log_lines.append(line)
+        print(line, flush=True)
+
+    # --- the accessibility tree ------------------------------------------------------------
+    def app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for a in desktop:
+            if a is not None and a.get_process_id() == self.proc.pid:
+                return a
+        return None
+
+    def walk(self, node=None):
+        node = node or self.app()
+        if node is None:
+            return
+        stack = [node]
+        while stack:
+            n = stack.pop()
+            yield n
+            try:
+                kids = [c for c in n if c is not None]
+            except Exception:
+                kids = []
+            stack.extend(reversed(kids))
+
+    def find(self, role=None, name=None, root=None, showing=True):
+        for n in self.walk(root):
+            try:
+                if role is not None and n.getRoleName() != role:
+                    continue
+                if name is not None and n.name != name:
+                    continue
+                if showing and not n.getState().contains(pyatspi.STATE_SHOWING):
+                    continue
+                return n
+            except Exception:
+                continue
+        return None
+
+    def need(self, role, name, root=None, timeout=10.0):
+        return wait_until("%s %r" % (role, name), lambda: self.find(role, name, root), timeout)
+
+    def main_window(self, timeout=15.0):
+        return wait_until("the main window 'Tavrel'", lambda: self.find("frame", "Tavrel"), timeout)
+
+    def dialog(self, title, timeout=10.0):
+        return wait_until("the dialog %r" % title,
+                          lambda: self.find("dialog", title) or self.find("frame", title), timeout)
+
+    def prompt_shown(self, text):
+        """A message box showing text, or None."""
+        label = self.find("label", text)
+        return label
+
+    def close_prompt(self, text, timeout=10.0):
+        label = wait_until("the prompt %r" % text, lambda: self.prompt_shown(text), timeout)
+        box = label.parent
+        while box is not None and box.getRoleName() not in ("alert", "dialog", "frame"):
+            box = box.parent
+        ok = self.find("push button", "OK", box) or self.find("push button", "&OK", box)
+        if ok is None:
+            raise JourneyFailed("prompt %r has no OK button" % text)
+        self.click(ok)
+        wait_until("the prompt %r to close" % text, lambda: not self.prompt_shown(text), 5)
+
+    @staticmethod
+    def extents(acc):
+        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return e.x, e.y, e.width, e.height
+
+    def centre(self, acc):
+        x, y, w, h = self.extents(acc)
+        return x + w // 2, y + h // 2
+
+    @staticmethod
+    def checked(acc):
+        return acc.getState().contains(pyatspi.STATE_CHECKED)
+
+    @staticmethod
+    def enabled(acc):
+        return acc.getState().contains(pyatspi.STATE_ENABLED)
+
+    # --- hands -------------------------------------------------------------------------
+    def xdo(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], check=True)
+
+    def click_at(self, x, y, button=1):
+        self.xdo("mousemove", "--sync", x, y)
+        self.xdo("click", button)
+
+    def click(self, acc, dx=None, dy=None):
+        x, y, w, h = self.extents(acc)
+        self.click_at(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy))
+
+    def button(self, name, root=None):
+        for role in BUTTONS:
+            b = self.find(role, name, root)
+            if b is not None:
+                return b
+        return None
+
+    def press(self, name, root=None, timeout=10.0):
+        button = wait_until("an enabled button %r" % name,
+                            lambda: (lambda b: b if b and self.enabled(b) else None)(
+                                self.button(name, root)), timeout)
+        self.click(button)
+        return button
+
+    def type(self, text):
+        self.xdo("type", "--delay", 40, text)
+
+    def key(self, *keys):
+        self.xdo("key", *keys)
+
+    # --- what a person sees ------------------------------------------------------------------
+    def shot(self, label):
+        self.shots += 1
+        path = os.path.join(self.out, "%02d-%s.png" % (self.shots, label))
+        subprocess.run(["import", "-window", "root", path], check=False,
+                       stderr=subprocess.DEVNULL)
+        return path
+
+    def rows(self):
+        """The rows of the list, top to bottom: the texts of their labels and their check box."""
+        win = self.find("frame", "Tavrel")
+        result = []
+        if win is None:
+            return result
+        for n in self.walk(win):
+            if n.getRoleName() not in BUTTONS or n.name != "":
+                continue
+            labels = [c.name for c in n if c is not None and c.getRoleName() == "label"]
+            boxes = [c for c in n if c is not None and c.getRoleName() == "check box"]
+            if not boxes:
+                continue
+            y = self.extents(n)[1]
+            result.append({"y": y, "labels": labels, "box": boxes[0], "button": n,
+                           "checked": self.checked(boxes[0])})
+        result.sort(key=lambda r: r["y"])
+        return result
+
+    def row_named(self, name):
+        for r in self.rows():
+            if name in r["labels"]:
+                return r
+        return None
+
+    # --- the file, the bus ----------------------------------------------------------------
+    def storage(self):
+        path = os.path.join(self.home, STORAGE)
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8")
+
+    def expect_storage(self, expected, what, timeout=5.0):
+        try:
+            wait_until(what, lambda: self.storage() == expected, timeout)
+        except JourneyFailed:
+            raise JourneyFailed("%s: the storage file holds\n%s\ninstead of\n%s" % (
+                what, self.storage(), expected))
+
+    @staticmethod
+    def notes():
+        with open(os.environ["JOURNEY_NOTES"], encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def wait_note(self, summary, body, after=0.0, timeout=15.0):
+        return wait_until("a notification %r / %r" % (summary, body), lambda: next(
+            (n for n in self.notes() if n["summary"] == summary and n["body"] == body
+             and n["time"] >= after), None), timeout)
+
+    # --- sound ------------------------------------------------------------------------------
+    def record(self):
+        self.rec_path = os.path.join(self.out, "sound.wav")
+        self.recorder = subprocess.Popen(
+            ["parecord", "-d", "nullsink.monitor", "--file-format=wav", "--channels=1",
+             "--rate=16000", "--format=s16le", self.rec_path],
+            stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.out, "parecord.log"), "w"))
+        wait_until("the recorder to start", lambda: os.path.exists(self.rec_path) and
+                   os.path.getsize(self.rec_path) > 44, 10)
+        self.rec_start = time.time()
+
+    def stop_recording(self):
+        if self.recorder and self.recorder.poll() is None:
+            self.recorder.send_signal(signal.SIGINT)
+            self.recorder.wait(10)
+        return loudness(self.rec_path, self.rec_start)
+
+    # --- the journey's frame ---------------------------------------------------------------
+    def run(self, body):
+        ok = False
+        try:
+            body(self)
+            ok = True
+        except Exception:
+            self.say("JOURNEY FAILED")
+            traceback.print_exc()
+            self.shot("failure")
+            self.dump()
+        finally:
+            self.quit_by_signal()
+            if self.recorder and self.recorder.poll() is None:
+                self.recorder.kill()
+            with open(os.path.join(self.out, "journey.log"), "w") as f:
+                f.write("\n".join(self.log_lines) + "\n")
+            if ok:
+                shutil.rmtree(self.home, ignore_errors=True)
+        print("%s: %s (screenshots and logs in %s)" % (self.name, "passed" if ok else "FAILED",
+                                                         self.out), flush=True)
+        sys.exit(0 if ok else 1)
+
+    def dump(self):
+        try:
+            print("--- storage file\n" + self.storage())
+        except OSError as e:
+            print("--- storage file unreadable: %s" % e)
+        print("--- notifications\n" + "\n".join(json.dumps(n, ensure_ascii=False)
+                                               for n in self.notes()))
+        try:
+            print("--- rows\n" + "\n".join(repr(r["labels"]) + " checked=%s" % r["checked"]
+                                           for r in self.rows()))
+        except Exception as e:
+            print("--- rows unreadable: %s" % e)
+        if self.app_log:
+            self.app_log.flush()
+            with open(self.app_log.name, errors="replace") as f:
+                print("--- program output\n" + f.read()[-4000:])
+
+
+def loudness(path, start, window=0.05):
+    """Per-window RMS (0..1) of a mono s16 wav, as (wall time, rms) pairs."""
+    with wave.open(path, "rb") as w:
+        rate = w.getframerate()
+        data = w.readframes(w.getnframes())
+    n = int(rate * window)
+    samples = struct.unpack("<%dh" % (len(data) // 2), data[: len(data) // 2 * 2])
+    out = []
+    for i in range(0, len(samples) - n + 1, n):
+        chunk = samples[i:i + n]
+        rms = math.sqrt(sum(s * s for s in chunk) / n) / 32768.0
+        out.append((start + i / rate, rms))
+    return out
+
+
+def sound_spans(profile, threshold=0.01, gap=0.3):
+    """Spans (begin, end) of wall time in which the sound stays above threshold, bridging
+    quiet gaps shorter than gap seconds."""
+    spans = []
+    for t, rms in profile:
+        if rms < threshold:
+            continue
+        if spans and t - spans[-1][1] <= gap:
+            spans[-1][1] = t + 0.05
+        else:
+            spans.append([t, t + 0.05])
+    return [tuple(s) for s in spans]
+
+
+def open_editor(d, command="新建", title="新建"):
+    """Presses a tool bar command and waits for the editor; retries while the program says it
+    is still loading (the editor is built just after the window shows)."""
+    def attempt():
+        d.press(command)
+        try:
+            return d.dialog(title, timeout=3)
+        except JourneyFailed:
+            if d.prompt_shown("后台加载尚未完成，请稍后再试。"):
+                d.close_prompt("后台加载尚未完成，请稍后再试。")
+            return None
+    return wait_until("the editor %r" % title, attempt, 15, 0.2)
+
+
+def fill_editor(d, dlg, kind, name, when, weekdays=(), loop=True):
+    """Fills the editor as a person does: type button, name, time digits, weekdays, loop box."""
+    d.press(kind, dlg)
+    wait_until("%s mode" % kind, lambda: d.checked(d.button(kind, dlg)), 5)
+    edit = d.need("text", None, dlg)
+    d.click(edit)
+    d.key("ctrl+a")
+    d.type(name)
+    wait_until("the name %r typed" % name,
+               lambda: d.find("text", None, dlg).queryText().getText(0, -1) == name, 5)
+    spin = d.need("spin button", None, dlg)
+    d.click(spin, dx=10)
+    d.key("Home")
+    d.type(when)
+    if weekdays:
+        tree = d.need("tree", None, dlg)
+        if not d.find("check box", weekdays[0], dlg):
+            x, y, w, h = d.extents(tree)
+            d.click_at(x + 8, y + h // 2)  # the expander of the repeat summary
+        for day in weekdays:
+            box = d.need("check box", day, dlg)
+            d.click(box, dx=8)
+            wait_until("%s checked" % day, lambda: d.checked(d.find("check box", day, dlg)), 5)
+    box = d.need("check box", "反复闹铃", dlg)
+    if d.checked(box) != loop:
+        d.click(box, dx=8)
+        wait_until("the loop box %s" % loop, lambda: d.checked(
+            d.find("check box", "反复闹铃", dlg)) == loop, 5)
+
+
+def dump_tree(d, root=None):
+    for n in d.walk(root):
+        try:
+            print(n.getRoleName(), repr(n.name), d.extents(n),
+                  "showing" if n.getState().contains(pyatspi.STATE_SHOWING) else "")
+        except Exception as e:
+            print("?", e)
