@@ -268,11 +268,59 @@ class Desk:
             (n for n in self.notes() if n["summary"] == summary and n["body"] == body
              and n["time"] >= after), None), timeout)
 
+    # --- the tray, as a StatusNotifier host sees it -------------------------------------------
+    def tray(self):
+        import dbus
+        def item():
+            with open(os.environ["JOURNEY_ITEMS"]) as f:
+                for line in f:
+                    entry = json.loads(line)
+                    if "-%d-" % self.proc.pid in entry["service"]:
+                        return entry["service"]
+            return None
+        service = wait_until("the tray icon on the bus", item, 10)
+        bus = dbus.SessionBus()
+        return bus, bus.get_object(service, "/StatusNotifierItem")
+
+    def tray_activate(self):
+        _, obj = self.tray()
+        obj.Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+
+    def tray_menu(self):
+        """The tray menu's entries as (id, label) pairs, separators left out."""
+        import dbus
+        bus, obj = self.tray()
+        path = obj.Get("org.kde.StatusNotifierItem", "Menu",
+                       dbus_interface=dbus.PROPERTIES_IFACE)
+        menu = bus.get_object(obj.bus_name, path)
+        _, layout = menu.GetLayout(0, -1, [], dbus_interface="com.canonical.dbusmenu")
+        entries = []
+
+        def walk(node):
+            nid, props, kids = node
+            if "label" in props and props.get("type", "") != "separator":
+                entries.append((int(nid), str(props["label"])))
+            for k in kids:
+                walk(k)
+        walk(layout)
+        return menu, entries
+
+    def tray_choose(self, label):
+        import dbus
+        menu, entries = self.tray_menu()
+        for nid, text in entries:
+            if text == label:
+                menu.Event(nid, "clicked", dbus.Int32(0, variant_level=1),
+                           dbus.UInt32(0), dbus_interface="com.canonical.dbusmenu")
+                return
+        raise JourneyFailed("the tray menu has no %r: %r" % (label, entries))
+
     # --- sound ------------------------------------------------------------------------------
     def record(self):
         self.rec_path = os.path.join(self.out, "sound.wav")
         self.recorder = subprocess.Popen(
             ["parecord", "-d", "nullsink.monitor", "--file-format=wav", "--channels=1",
+             "--latency-msec=20",
              "--rate=16000", "--format=s16le", self.rec_path],
             stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.out, "parecord.log"), "w"))
         wait_until("the recorder to start", lambda: os.path.exists(self.rec_path) and
@@ -381,17 +429,18 @@ def fill_editor(d, dlg, kind, name, when, weekdays=(), loop=True):
                lambda: d.find("text", None, dlg).queryText().getText(0, -1) == name, 5)
     spin = d.need("spin button", None, dlg)
     d.click(spin, dx=10)
-    d.key("Home")
-    d.type(when)
+    # The first keys typed into a freshly clicked time field are lost; a step with the arrow
+    # keys makes the hour section current first, as a person ends up doing. Each full
+    # section moves on to the next by itself, so only the digits are typed.
+    d.key("Up", "Down")
+    d.type(when.replace(":", ""))
+    shown = lambda: d.find("spin button", None, dlg).queryText().getText(0, -1)
+    try:
+        wait_until("the time %r typed" % when, lambda: shown() == when, 5)
+    except JourneyFailed:
+        raise JourneyFailed("the time field shows %r after typing %r" % (shown(), when))
     if weekdays:
-        tree = d.need("tree", None, dlg)
-        if not d.find("check box", weekdays[0], dlg):
-            x, y, w, h = d.extents(tree)
-            d.click_at(x + 8, y + h // 2)  # the expander of the repeat summary
-        for day in weekdays:
-            box = d.need("check box", day, dlg)
-            d.click(box, dx=8)
-            wait_until("%s checked" % day, lambda: d.checked(d.find("check box", day, dlg)), 5)
+        set_weekdays(d, dlg, weekdays)
     box = d.need("check box", "反复闹铃", dlg)
     if d.checked(box) != loop:
         d.click(box, dx=8)
@@ -406,3 +455,38 @@ def dump_tree(d, root=None):
                   "showing" if n.getState().contains(pyatspi.STATE_SHOWING) else "")
         except Exception as e:
             print("?", e)
+
+
+WEEKDAYS = ["星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"]
+
+
+def repeat_cells(d, dlg):
+    """The repeat list's cells in the tree's order: the summary row first, then three rows of
+    four columns whose columns 1 to 3 carry the weekday boxes."""
+    tree = d.need("tree", None, dlg)
+    return [c for c in d.walk(tree) if c.getRoleName() == "table cell"]
+
+
+def set_weekdays(d, dlg, weekdays):
+    """Opens the repeat list and clicks the boxes of the given days."""
+    if len(repeat_cells(d, dlg)) < 16:
+        x, y, w, h = d.extents(d.need("tree", None, dlg))
+        d.click_at(x + 10, y + 8)  # the summary row's expander
+        wait_until("the repeat list to open", lambda: len(repeat_cells(d, dlg)) >= 16, 5)
+    for day in weekdays:
+        i = WEEKDAYS.index(day)
+        cell = repeat_cells(d, dlg)[4 + 4 * (i // 3) + 1 + i % 3]
+        d.click(cell, dx=9)
+    first = "重复：" + [w for w in WEEKDAYS if w in weekdays][0]
+    wait_until("the repeat summary %r" % first, lambda: repeat_cells(d, dlg)[0].name == first, 5)
+
+
+def choose_file(d, dlg, button, title, path):
+    """Left press on a file button of the editor, then the path typed into the file dialog."""
+    d.click(d.need("push button", button, dlg))
+    d.dialog(title)
+    d.key("ctrl+a")
+    d.type(path)
+    d.key("Return")
+    name = path.rsplit("/", 1)[-1]
+    return d.need("push button", name, dlg)

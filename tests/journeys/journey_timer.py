@@ -38,7 +38,8 @@ def journey(d):
     wait_until("the row to count down (seen %s)" % sorted(seen), counting, 8, 0.1)
     d.shot("timer-counting")
     note = d.wait_note("计时器时间到了", "泡茶   到了。", after=saved_at, timeout=10)
-    d.say("notification after %.2f s" % (note["time"] - saved_at))
+    d.say("notification %.2f s after the save, %.2f s into the recording" % (
+        note["time"] - saved_at, note["time"] - d.rec_start))
 
     def ended():
         row = d.row_named("泡茶")
