@@ -14,6 +14,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
 };
 
 #endif // TAVREL_MYMESSAGEBOX_H
