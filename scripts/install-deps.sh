@@ -7,7 +7,7 @@ set -eu
 BUILD_PKGS="cmake g++ make pkg-config qtbase5-dev qtmultimedia5-dev libqt5multimedia5-plugins \
 libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei"
 TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils file valgrind \
-pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio sox \
+pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
 python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick"
 
 pkgs="$BUILD_PKGS"
