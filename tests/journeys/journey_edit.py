@@ -74,6 +74,19 @@ def journey(d):
         raise JourneyFailed("rows after the delete: %r" % labels)
     d.shot("after-delete")
 
+    # A short timer rings among the others; "停止" ends it and leaves it disabled.
+    dlg = open_editor(d)
+    fill_editor(d, dlg, "计时器", "泡面", "00:00:03", loop=True)
+    d.press("保存", dlg)
+    d.close_prompt("保存成功。")
+    d.wait_note("计时器时间到了", "泡面   到了。", timeout=10)
+    d.shot("main-window-ringing")
+    d.press("停止")
+    wait_until("the stopped timer disabled at 00:00:03", lambda: (
+        lambda r: r and not r["checked"] and "00:00:03" in r["labels"])(d.row_named("泡面")), 5)
+    if not (d.row_named("慢跑")["checked"] and d.row_named("午睡")["checked"]):
+        raise JourneyFailed("stopping one timer disabled the other entries")
+
 
 if __name__ == "__main__":
     Desk("edit").run(journey)
