@@ -173,6 +173,7 @@ private:
     void alarmAfterMinute(int i, const QString &nowMinute);
     void timerStep(int i);
     void ring(int i);
+    void startSound(int i);
     void runCommandFile(const QString &path);
     void showForcedReminder(int i);
     bool forcedReminderOn() const;

@@ -201,9 +201,20 @@ void MainWindow::finishEntry(int i)
     ql2[i]->setText(timeText[i]);
 }
 
+// A player that was prepared long before its ring can come out late by as long as it waited
+// (seen with PulseAudio on PipeWire); handing it its playlist again starts the stream afresh.
+void MainWindow::startSound(int i)
+{
+    if (qmp[i]->state() != QMediaPlayer::PlayingState) {
+        qmp[i]->setPlaylist(nullptr);
+        qmp[i]->setPlaylist(qmpl[i]);
+    }
+    qmp[i]->play();
+}
+
 void MainWindow::ring(int i)
 {
-    qmp[i]->play();
+    startSound(i);
     runState[i] = Idle;
     const bool alarm = ql4[i]->text() == kAlarm;
     if (notifyPending[i] == 1) {

@@ -91,7 +91,7 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
             runState[i] = Armed;
             return;
         }
-        qmp[i]->play();
+        startSound(i);
         runState[i] = Idle;
         if (forcedReminderOn())
             showForcedReminder(i);

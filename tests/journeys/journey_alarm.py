@@ -47,7 +47,8 @@ def journey(d):
                RING_SECONDS + 4, 0.2)
     d.press("停止")
     stopped = time.time()
-    spans = sound_spans(d.stop_recording())
+    # Between two passes of a looping sound the player may pause briefly while it starts over.
+    spans = sound_spans(d.stop_recording(), gap=0.6)
     d.say("sound spans before the stop: %s" % [(round(a - d.rec_start, 2),
                                                round(b - d.rec_start, 2)) for a, b in spans])
     longest = max((b - a for a, b in spans), default=0)

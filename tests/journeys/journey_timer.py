@@ -58,6 +58,9 @@ def journey(d):
     if len(rings) != 1:
         raise JourneyFailed("expected one ring on the null sink, heard %r" % spans)
     begin, end = rings[0]
+    # A person hears the ring when the message arrives, not seconds later.
+    if abs(begin - note["time"]) > 1.0:
+        raise JourneyFailed("the ring was heard %.2f s after its notification" % (begin - note["time"]))
     if not RING_SECONDS - 0.8 <= end - begin <= RING_SECONDS + 1.0:
         raise JourneyFailed("the ring lasted %.2f s, the sound is %.2f s" % (end - begin,
                                                                            RING_SECONDS))

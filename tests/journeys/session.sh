@@ -47,10 +47,9 @@ unset PULSE_SERVER
 [ -n "${XDG_RUNTIME_DIR:-}" ] && [ -d "$XDG_RUNTIME_DIR" ] || fail "no private XDG_RUNTIME_DIR"
 export PIPEWIRE_RUNTIME_DIR=$XDG_RUNTIME_DIR
 export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse
-# The player writes straight to PipeWire. Through pipewire-pulse, a player prepared long before
-# it plays (as every entry's is) comes out late by about as long as it waited prepared, so a
-# ring would be heard seconds after it started; pipewiresink has no such delay.
-export QT_GSTREAMER_PLAYBIN_AUDIOSINK=pipewiresink
+# The player takes the route most desktops give it: GStreamer's pulse sink into pipewire-pulse.
+# That is where a player prepared long before its ring once came out late by as long as it had
+# waited, so the journeys listen on this route.
 
 pipewire >"$logs/pipewire.log" 2>&1 </dev/null &
 pids+=($!)
