@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/forcedreminder.h"
+
 #include "editor/xingjianchuangkou.h"
 #include "storage/storagefile.h"
 
@@ -29,7 +31,6 @@ struct MainWindow::Form
 
 namespace {
 const int kToolBarHeight = 80;
-const QString kForcedOff = QStringLiteral("当前状态:否\n点击切换强制提醒");
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Form)
@@ -206,7 +207,7 @@ void MainWindow::buildToolBar()
         qtb_CaiDan->addAction(item.action);
     }
     qtb_CaiDan->addSeparator();
-    qa_QiangZhiQuanPingTiXing->setText(kForcedOff);
+    qa_QiangZhiQuanPingTiXing->setText(ForcedReminder::kOffText);
     qtb_CaiDan->addAction(qa_QiangZhiQuanPingTiXing);
     qtb_CaiDan->addSeparator();
     qa_QiYongTingYong->setIcon(QIcon(QStringLiteral(":/res/启用.png")));

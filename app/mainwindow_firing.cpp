@@ -1,6 +1,8 @@
 // When an entry rings and what ringing does; the stop command.
 #include "app/mainwindow.h"
 
+#include "app/forcedreminder.h"
+
 #include "app/clock.h"
 #include "app/schedule.h"
 #include "storage/storagefile.h"
@@ -19,7 +21,6 @@ using namespace Schedule;
 using namespace StorageFile;
 
 namespace {
-const QString kForcedOn = QStringLiteral("当前状态:是\n点击切换强制提醒");
 const QString kNoRepeatInfo = QStringLiteral("   每周重复：否");
 const QString kArrived = QStringLiteral("   到了。");
 const int kMessageMs = 10000;
@@ -256,7 +257,7 @@ void MainWindow::runCommandFile(const QString &path)
 
 bool MainWindow::forcedReminderOn() const
 {
-    return qa_QiangZhiQuanPingTiXing->text() == kForcedOn;
+    return qa_QiangZhiQuanPingTiXing->text() == ForcedReminder::kOnText;
 }
 
 void MainWindow::showForcedReminder(int i)

@@ -1,11 +1,8 @@
 #include "app/mainwindow.h"
 
-#include <QAction>
+#include "app/forcedreminder.h"
 
-namespace {
-const QString kForcedOff = QStringLiteral("当前状态:否\n点击切换强制提醒");
-const QString kForcedOn = QStringLiteral("当前状态:是\n点击切换强制提醒");
-} // namespace
+#include <QAction>
 
 void MainWindow::TuoPan(QSystemTrayIcon::ActivationReason reason)
 {
@@ -18,8 +15,8 @@ void MainWindow::TuoPan(QSystemTrayIcon::ActivationReason reason)
 void MainWindow::QiangZhiQuanPingTiXing()
 {
     const QString text = qa_QiangZhiQuanPingTiXing->text();
-    if (text == kForcedOff)
-        qa_QiangZhiQuanPingTiXing->setText(kForcedOn);
-    else if (text == kForcedOn)
-        qa_QiangZhiQuanPingTiXing->setText(kForcedOff);
+    if (text == ForcedReminder::kOffText)
+        qa_QiangZhiQuanPingTiXing->setText(ForcedReminder::kOnText);
+    else if (text == ForcedReminder::kOnText)
+        qa_QiangZhiQuanPingTiXing->setText(ForcedReminder::kOffText);
 }
