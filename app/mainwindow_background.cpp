@@ -45,7 +45,8 @@ void MainWindow::applyStoredBackground(bool promptIfMissing)
         applyBackgroundPicture();
         noBackground = 0;
     } else {
-        if (backgroundPath != StorageFile::kNone && promptIfMissing)
+        // An empty path names no picture (a file that could not be read gives none): nothing to report.
+        if (backgroundPath != StorageFile::kNone && !backgroundPath.isEmpty() && promptIfMissing)
             Prompt::show(this, backgroundPath + QStringLiteral("   图片文件不存在。"));
         clearBackgroundPicture();
         noBackground = 1;
