@@ -165,8 +165,8 @@ void TestKill::killDuringWrites()
         while (!child.canReadLine() && child.waitForReadyRead(10000)) {
         }
         QCOMPARE(child.readLine(), QByteArray("ready\n"));
-        QTest::qSleep(random.bounded(maxDelay(writer)));
-        child.kill(); // SIGKILL: no clean-up of any kind
+        QTest::qSleep(1 + random.bounded(maxDelay(writer))); // qSleep(0) asserts
+        child.kill();                                        // SIGKILL: no clean-up of any kind
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 
