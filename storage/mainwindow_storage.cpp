@@ -2,6 +2,7 @@
 // functions in storagefile/storagemigration, and write the result back atomically.
 #include "app/mainwindow.h"
 
+#include "app/clock.h"
 #include "storage/storagefile.h"
 #include "storage/storagemigration.h"
 #include "widgets/prompt.h"
@@ -50,7 +51,7 @@ int wholeRecords(const QStringList &lines)
 
 QString backupPathFor(const QString &path)
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp = Clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString candidate = path + QStringLiteral(".损坏备份-") + stamp;
     for (int n = 2; QFileInfo::exists(candidate); ++n)
         candidate = path + QStringLiteral(".损坏备份-") + stamp + QLatin1Char('-') + QString::number(n);

@@ -2,6 +2,7 @@
 // directory, and a file changed by another program while the list is shown. Whatever happens,
 // nothing crashes, the user is told when it matters, the file holds either its last good or its
 // new content, and the list and the file agree again after the next change.
+#include "app/clock.h"
 #include "editor/entryrecord.h"
 #include "storage/storagefile.h"
 #include "storage/storagemigration.h"
@@ -205,6 +206,8 @@ private slots:
     void symlinkWrittenThrough();
     void changedBehindTheProgram_data();
     void changedBehindTheProgram();
+    void damagedAtStart_data();
+    void damagedAtStart();
 };
 
 void TestFaults::documentsMissing_data()
@@ -438,6 +441,40 @@ void TestFaults::changedBehindTheProgram()
                              home.documents() + QLatin1Char('/') + backups.first();
     QVERIFY2(TestSupport::shownPromptTexts().contains(restored),
              qPrintable(TestSupport::shownPromptTexts().join('|')));
+}
+
+void TestFaults::damagedAtStart_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    const QByteArray two = storage(2);
+    QTest::newRow("no header") << QByteArray("序号,1\n") << "首行无法识别";
+    QTest::newRow("count not a number") << QByteArray("数量,两,背景图片,无\n") << "条目数量无法识别";
+    QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") << "条目数量不在0到20之间";
+    QTest::newRow("record without its loop line")
+        << two.left(two.indexOf("命令文件")) + "状态,关闭\n" + two.mid(two.indexOf("状态,关闭\n") + 14)
+        << "第1个条目格式不对";
+    QTest::newRow("cut short") << two.left(two.lastIndexOf("重复闹铃")) << "文件比条目数量所说的短";
+    QTest::newRow("lines after the last record") << two + "多余\n"
+                                                 << "最后一个条目之后还有多余的行";
+}
+
+// A damaged file is copied aside byte for byte before anything rewrites it, and the prompt says
+// why in the program's own words (the loaders may add their own prompts about what they found).
+void TestFaults::damagedAtStart()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    TestHome home;
+    home.writeStorage(content);
+    Clock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
+    Rig rig;
+    Clock::pin(QDateTime());
+    const QString backup = home.storagePath() + QStringLiteral(".损坏备份-20261208-073005");
+    const QString said =
+        QStringLiteral("存储文件内容有误（") + reason + QStringLiteral("），原文件已原样备份为：\n") + backup;
+    QVERIFY2(TestSupport::shownPromptTexts().contains(said), qPrintable(prompts()));
+    QCOMPARE(TestSupport::readFile(backup), content);
 }
 
 TAVREL_TEST_MAIN(TestFaults)
