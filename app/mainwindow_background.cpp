@@ -45,8 +45,7 @@ void MainWindow::applyStoredBackground(bool promptIfMissing)
         applyBackgroundPicture();
         noBackground = 0;
     } else {
-        // An empty path names no picture (a file that could not be read gives none): nothing to report.
-        if (backgroundPath != StorageFile::kNone && !backgroundPath.isEmpty() && promptIfMissing)
+        if (backgroundPath != StorageFile::kNone && promptIfMissing)
             Prompt::show(this, backgroundPath + QStringLiteral("   图片文件不存在。"));
         clearBackgroundPicture();
         noBackground = 1;

@@ -40,13 +40,15 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
-// Whole records the file holds: a record cut off at the end of the file does not count.
+// Whole records the file holds: a record cut off at the end of the file does not count, and
+// without a readable header every record present counts.
 int wholeRecords(const QStringList &lines)
 {
+    const int present = qMax(0, lines.size() - 1) / kRecordLines;
     const Header header = parseHeader(lines.value(0));
     if (header.fieldCount < 2)
-        return 0;
-    return qMin(recordIterations(header.count, lines.size()), (lines.size() - 1) / kRecordLines);
+        return present;
+    return qMin(recordIterations(header.count, lines.size()), present);
 }
 
 QString backupPathFor(const QString &path)
@@ -134,6 +136,7 @@ void MainWindow::prepareStorageFile()
     if (!ok) {
         storageReadable = false;
         m_entryCount = 0;
+        backgroundPath = kNone; // nothing was read, so there is no picture to miss either
         if (QFileInfo::exists(path))
             reportUnreadableFile(); // an empty list would look as if every entry were gone
         return;
