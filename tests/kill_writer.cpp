@@ -8,7 +8,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 
 using namespace EditorTest;
 
@@ -109,6 +111,7 @@ template <typename T> T *named(QObject *parent, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL); // a test that stops half-way must not leave a writer looping
     TestSupport::initTestProcess();
     QApplication app(argc, argv);
     const QString writer = QString::fromLocal8Bit(argc > 1 ? argv[1] : "");
