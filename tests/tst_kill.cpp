@@ -183,7 +183,9 @@ void TestKill::killDuringWrites()
     }
     qInfo().noquote() << writer << trialsPerWriter() << "kills; content index: kills" << seen
                       << "; killed while a temporary file was open:" << midWrite;
-    QVERIFY2(seen.size() >= 2, "the writer never changed the file between the kills");
+    // With enough kills some must land on each side of a rewrite; a few may all land on one.
+    if (trialsPerWriter() >= 20)
+        QVERIFY2(seen.size() >= 2, "the writer never changed the file between the kills");
 }
 
 TAVREL_TEST_MAIN(TestKill)
