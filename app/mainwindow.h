@@ -66,7 +66,7 @@ public:
     void ShuaXingXiaYiCiNaoLing();
 
     // app/mainwindow_commands.cpp: what the editor's save reads and changes in the window
-    QStringList readStorage(bool *ok) const;
+    QStringList readStorage(bool *ok);
     bool writeStorage(const QStringList &lines);
     void showSavedTime(int i, const QString &time);
     void reloadEditedSound(int i, const QString &sound);
@@ -118,9 +118,11 @@ private:
     void loadStoredRows();
     QStringList readEntryRecord(StorageFile::LineReader &in, int i, bool reload);
     void reloadRows(const QStringList &lines);
-    QStringList readStorageLines(bool *ok) const;
+    QStringList readStorageLines(bool *ok);
     bool writeStorageLines(const QStringList &lines);
+    QStringList restoreLostEntries(bool *ok);
     void reportDamagedFile(const QString &reason);
+    void reportUnreadableFile();
 
     // --- rows (app/mainwindow_rows.cpp) ---
     void createRow(int n);
@@ -244,6 +246,7 @@ private:
     QTextStream cacheBufferStream;
     int resetCount = 0;
     bool storageReadable = true; // false: the file could not be read, so nothing may overwrite it
+    QStringList lastGoodLines;   // the file as last loaded or written while the list is shown
 
     // --- per-entry tables: slot i is row i, the (i + 1)-th stored entry ---
     QPushButton *qpb_BuJuShuZu[kSlots] = {};

@@ -206,7 +206,7 @@ void MainWindow::setRowConnections(bool connected)
     disconnect(tickTimer, SIGNAL(timeout()), this, SLOT(GengXingShiJian()));
 }
 
-QStringList MainWindow::readStorage(bool *ok) const
+QStringList MainWindow::readStorage(bool *ok)
 {
     return readStorageLines(ok);
 }

@@ -2,6 +2,7 @@
 // functions in storagefile/storagemigration, and write the result back atomically.
 #include "app/mainwindow.h"
 
+#include "app/clock.h"
 #include "storage/storagefile.h"
 #include "storage/storagemigration.h"
 #include "widgets/prompt.h"
@@ -39,9 +40,20 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
+// Whole records the file holds: a record cut off at the end of the file does not count, and
+// without a readable header every record present counts.
+int wholeRecords(const QStringList &lines)
+{
+    const int present = qMax(0, lines.size() - 1) / kRecordLines;
+    const Header header = parseHeader(lines.value(0));
+    if (header.fieldCount < 2)
+        return present;
+    return qMin(recordIterations(header.count, lines.size()), present);
+}
+
 QString backupPathFor(const QString &path)
 {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp = Clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString candidate = path + QStringLiteral(".损坏备份-") + stamp;
     for (int n = 2; QFileInfo::exists(candidate); ++n)
         candidate = path + QStringLiteral(".损坏备份-") + stamp + QLatin1Char('-') + QString::number(n);
@@ -50,17 +62,53 @@ QString backupPathFor(const QString &path)
 
 } // namespace
 
-QStringList MainWindow::readStorageLines(bool *ok) const
+QStringList MainWindow::readStorageLines(bool *ok)
 {
     const QByteArray bytes = readBytes(mainFile.fileName(), ok);
-    return splitLines(decodeUtf8(bytes, nullptr));
+    const QStringList lines = splitLines(decodeUtf8(bytes, nullptr));
+    if (*ok && wholeRecords(lines) < wholeRecords(lastGoodLines))
+        return restoreLostEntries(ok);
+    return lines;
 }
 
 bool MainWindow::writeStorageLines(const QStringList &lines)
 {
     if (!storageReadable)
         return false; // never overwrite what could not be read
-    return writeBytes(mainFile.fileName(), joinLines(lines));
+    if (!writeBytes(mainFile.fileName(), joinLines(lines)))
+        return false;
+    if (!cacheBytes.isEmpty())
+        lastGoodLines = lines; // only once the list is loaded: start-up rewrites are not checked
+    return true;
+}
+
+// Something else cut the file short while the list still shows its entries: the list's last
+// good content goes back on disk, and what was found there is kept as a backup first.
+QStringList MainWindow::restoreLostEntries(bool *ok)
+{
+    const QString path = mainFile.fileName();
+    const QString backup = backupPathFor(path);
+    const QStringList restored = lastGoodLines;
+    if (!QFile::copy(path, backup) || !writeStorageLines(restored)) {
+        *ok = false; // nothing may build on the short file
+        return QStringList();
+    }
+    Prompt::show(this, QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
+                                      "已按列表恢复存储文件，截短后的文件已原样备份为：\n") +
+                           backup);
+    return restored;
+}
+
+void MainWindow::reportUnreadableFile()
+{
+    const QString path = mainFile.fileName();
+    if (QFileInfo(path).isDir())
+        Prompt::show(this,
+                     QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n") +
+                         path + QStringLiteral("\n请移走该文件夹后重新启动程序。"));
+    else
+        Prompt::show(this, QStringLiteral("无法读取存储文件，列表暂时为空，文件没有改动：\n") + path +
+                               QStringLiteral("\n请检查文件的读取权限后重新启动程序。"));
 }
 
 void MainWindow::reportDamagedFile(const QString &reason)
@@ -88,6 +136,9 @@ void MainWindow::prepareStorageFile()
     if (!ok) {
         storageReadable = false;
         m_entryCount = 0;
+        backgroundPath = kNone; // nothing was read, so there is no picture to miss either
+        if (QFileInfo::exists(path))
+            reportUnreadableFile(); // an empty list would look as if every entry were gone
         return;
     }
     bool validUtf8 = true;
@@ -119,6 +170,11 @@ void MainWindow::V2_00CunChuWengJianGengXing()
     }
     const Migration migration = migrate(lines);
     m_entryCount = qMin(migration.records, int(kSlots));
+    if (QFileInfo(mainFile.fileName()).isSymLink()) {
+        // A rename would put a plain file in place of the link and leave its target behind.
+        writeStorageLines(migration.lines);
+        return;
+    }
 
     // The new content goes to the migration file first and then replaces the storage file in one
     // rename, so a crash leaves either the old or the new file whole.
@@ -153,6 +209,7 @@ void MainWindow::fillByteCache()
         cacheBytes = cacheFile.readAll();
         cacheFile.close();
     }
+    lastGoodLines = splitLines(decodeUtf8(cacheBytes, nullptr));
     cacheBuffer.close();
     cacheBuffer.setData(cacheBytes);
     cacheBuffer.open(QIODevice::ReadOnly);

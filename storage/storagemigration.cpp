@@ -120,22 +120,22 @@ QString damage(const QStringList &lines)
 {
     const Header h = parseHeader(lines.value(0));
     if (h.fieldCount < 2 || splitFields(lines.value(0)).at(0) != kCountKey)
-        return QStringLiteral("header line unreadable");
+        return QStringLiteral("首行无法识别");
     if (!h.countReadable)
-        return QStringLiteral("entry count unreadable");
+        return QStringLiteral("条目数量无法识别");
     if (h.count < 0 || h.count > kMaxEntries)
-        return QStringLiteral("entry count out of range");
+        return QStringLiteral("条目数量不在0到20之间");
     int pos = 1;
     for (int r = 0; r < h.count; ++r) {
         const QString key7 = splitFields(lines.value(pos + 6)).at(0);
         if (key7 != kLoopKey && key7 != kCommandKey)
-            return QStringLiteral("record %1 malformed").arg(r + 1);
+            return QStringLiteral("第%1个条目格式不对").arg(r + 1);
         pos += key7 == kLoopKey ? 8 : 9;
         if (pos > lines.size())
-            return QStringLiteral("file shorter than its entry count");
+            return QStringLiteral("文件比条目数量所说的短");
     }
     if (pos < lines.size())
-        return QStringLiteral("lines after the last record");
+        return QStringLiteral("最后一个条目之后还有多余的行");
     return QString();
 }
 

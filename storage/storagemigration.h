@@ -55,7 +55,8 @@ QStringList resetStates(const QStringList &lines);
 // states.size() records; all other lines are kept as read.
 QStringList applyStates(const QStringList &lines, const QList<bool> &states);
 
-// Why a file is damaged, or an empty string for a well-formed file or one of the older forms.
+// Why a file is damaged, in the words the damaged-file prompt shows, or an empty string for a
+// well-formed file or one of the older forms.
 QString damage(const QStringList &lines);
 
 } // namespace StorageFile

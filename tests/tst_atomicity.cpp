@@ -78,6 +78,9 @@ void TestAtomicity::killDuringStartup()
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.home());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // No sound device: a program shot inside JACK's shared metadata lock leaves every later
+        // player on the machine waiting for that lock.
+        env.insert(QStringLiteral("QT_GSTREAMER_PLAYBIN_AUDIOSINK"), QStringLiteral("fakesink"));
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVREL_BINARY), QStringList());
         QVERIFY(program.waitForStarted());
@@ -85,7 +88,8 @@ void TestAtomicity::killDuringStartup()
         program.kill(); // SIGKILL: no clean-up of any kind
         QVERIFY(program.waitForFinished());
         const QByteArray after = home.storageBytes();
-        QVERIFY2(whole.contains(after), qPrintable(QStringLiteral("run %1 left %2 bytes").arg(run).arg(after.size())));
+        QVERIFY2(whole.contains(after),
+                 qPrintable(QStringLiteral("run %1 left %2 bytes").arg(run).arg(after.size())));
         ++seen[whole.lastIndexOf(after)];
     }
     // 0 original, 1 header upgraded, 2 migrated, 3 states reset (the same bytes may be several)

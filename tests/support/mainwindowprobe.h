@@ -37,6 +37,7 @@ public:
     void tick() { w->GengXingShiJian(); } // one tick, as the tick timer would run it
     QStringList nextRingList(int i) const { return w->nextRingList[i]; }
     bool hasRow(int i) const { return w->qpb_BuJuShuZu[i] != nullptr; }
+    bool storeBackground(const QString &background) { return w->storeBackground(background); }
 
 private:
     MainWindow *w;

@@ -1,0 +1,481 @@
+// Faults around the storage file: a missing, unreadable, read-only, full or replaced Documents
+// directory, and a file changed by another program while the list is shown. Whatever happens,
+// nothing crashes, the user is told when it matters, the file holds either its last good or its
+// new content, and the list and the file agree again after the next change.
+#include "app/clock.h"
+#include "editor/entryrecord.h"
+#include "storage/storagefile.h"
+#include "storage/storagemigration.h"
+#include "tst_editor_support.h"
+
+#include <QDir>
+#include <QLabel>
+
+#include <array>
+
+#include <linux/capability.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using namespace EditorTest;
+
+namespace {
+
+const QString kSaved = QStringLiteral("保存成功。");
+const QString kSaveUnreadable = QStringLiteral("无法读取存储文件，本次没有保存，请稍后再试。");
+const QString kSaveUnwritable = QStringLiteral("无法写入存储文件，本次没有保存，请检查文档目录后再试。");
+const QString kDeleteUnwritable = QStringLiteral("无法写入存储文件，条目没有删除，请检查文档目录后再试。");
+
+// Root reads and writes through any file mode. For the length of one test the GUI thread, which
+// does all file work, gives up that override and meets modes as every other user does.
+class AsOrdinaryUser
+{
+public:
+    AsOrdinaryUser()
+    {
+        m_saved = capabilities();
+        __user_cap_data_struct data[2] = {m_saved[0], m_saved[1]};
+        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            data[cap / 32].effective &= ~(1u << (cap % 32));
+        setCapabilities(data);
+    }
+    ~AsOrdinaryUser() { setCapabilities(m_saved.data()); }
+
+private:
+    static std::array<__user_cap_data_struct, 2> capabilities()
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        std::array<__user_cap_data_struct, 2> data{};
+        syscall(SYS_capget, &header, data.data());
+        return data;
+    }
+    static void setCapabilities(__user_cap_data_struct *data)
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        syscall(SYS_capset, &header, data);
+    }
+    std::array<__user_cap_data_struct, 2> m_saved;
+};
+
+// A small tmpfs over a directory, filled to the last byte by a file that can be removed again.
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString &dir) : m_dir(dir)
+    {
+        m_mounted = ::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~FullDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    void fill() const
+    {
+        QFile filler(fillerPath());
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        for (char byte = 'x'; filler.write(&byte, 1) == 1;) {
+        }
+    }
+    void free() const { QFile::remove(fillerPath()); }
+    QString fillerPath() const { return m_dir + QStringLiteral("/filler"); }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
+StorageFile::Entry entry(int n, const QString &name, const QString &state = StorageFile::kOff)
+{
+    StorageFile::Entry e;
+    e.number = n;
+    e.name = name;
+    e.time = QStringLiteral("%1:15").arg(n % 24, 2, 10, QLatin1Char('0'));
+    e.state = state;
+    return e;
+}
+
+// A file of `count` alarms named 条目1, 条目2, ...; the first one enabled when asked.
+QByteArray storage(int count, bool firstOn = false, const QString &namePad = QString())
+{
+    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    for (int n = 1; n <= count; ++n)
+        lines << StorageFile::composeRecord(entry(n, QStringLiteral("条目") + QString::number(n) + namePad,
+                                                  firstOn && n == 1 ? StorageFile::kOn : StorageFile::kOff));
+    return StorageFile::joinLines(lines);
+}
+
+// Every prompt on screen, in one string that a failed comparison prints whole.
+QString prompts()
+{
+    return TestSupport::shownPromptTexts().join(QStringLiteral(" | "));
+}
+
+QStringList storedNames(const QByteArray &bytes)
+{
+    const QStringList lines = StorageFile::splitLines(QString::fromUtf8(bytes));
+    QStringList names;
+    for (int r = 1; r <= EntryRecord::storedRecords(lines); ++r)
+        names << EntryRecord::recordField(lines, r, 3);
+    return names;
+}
+
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                               QDir::Name);
+}
+
+// A main window over whatever the test arranged under its HOME, with the editor ready.
+struct Rig
+{
+    std::unique_ptr<MainWindow> window;
+    MainWindowProbe probe{nullptr};
+    XingJianChuangKou *d = nullptr;
+
+    Rig()
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        probe = MainWindowProbe(window.get());
+        for (int waited = 0; probe.deferredInitDone() != 1 && waited < 5000; waited += 10)
+            QTest::qWait(10);
+        d = child<XingJianChuangKou>(window.get(), QStringLiteral("xjck"));
+    }
+    QStringList shownNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < probe.entryCount(); ++i)
+            names << child<QLabel>(window.get(), QStringLiteral("ql3") + QString::number(i))->text();
+        return names;
+    }
+    QStringList rowButtons() const
+    {
+        QStringList names;
+        for (auto *b :
+             window->findChildren<QPushButton *>(QRegularExpression(QStringLiteral("^qpb_BuJuShuZu\\d+$"))))
+            names << b->objectName();
+        return names;
+    }
+    // "新建" with a name typed in and "保存" pressed; true when the editor closed (saved).
+    bool saveNew(const QString &name)
+    {
+        bool closed = false;
+        whenShown([this] { return d; },
+                  [this, name, &closed](QWidget *) {
+                      child<QLineEdit>(d, QStringLiteral("qle_MingCheng"))->setText(name);
+                      child<QPushButton>(d, QStringLiteral("qpb_BaoCun"))->click();
+                      closed = !d->isVisible();
+                      d->close();
+                  });
+        child<QAction>(window.get(), QStringLiteral("qa_XingJian"))->trigger();
+        return closed;
+    }
+    void deleteRow(int i)
+    {
+        child<QPushButton>(window.get(), QStringLiteral("qpb_BuJuShuZu") + QString::number(i))->click();
+        answerMessageBox(QStringLiteral("确定"));
+        child<QAction>(window.get(), QStringLiteral("qa_ShanChu"))->trigger();
+    }
+    void toggle(int i)
+    {
+        child<QCheckBox>(window.get(), QStringLiteral("qcb") + QString::number(i))->click();
+    }
+};
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { TestSupport::closeAllPrompts(); }
+    void documentsMissing_data();
+    void documentsMissing();
+    void unreadableAtStart_data();
+    void unreadableAtStart();
+    void readOnlyDocuments();
+    void diskFull_data();
+    void diskFull();
+    void symlinkWrittenThrough();
+    void changedBehindTheProgram_data();
+    void changedBehindTheProgram();
+    void damagedAtStart_data();
+    void damagedAtStart();
+};
+
+void TestFaults::documentsMissing_data()
+{
+    QTest::addColumn<bool>("blocked"); // a plain file named Documents: the directory cannot be made
+    QTest::newRow("made at start") << false;
+    QTest::newRow("cannot be made") << true;
+}
+
+void TestFaults::documentsMissing()
+{
+    QFETCH(bool, blocked);
+    TestHome home;
+    QDir(home.documents()).removeRecursively();
+    if (blocked)
+        TestSupport::writeFile(home.documents(), "mine");
+    Rig rig;
+    QCOMPARE(prompts(), QString());
+    QCOMPARE(rig.probe.entryCount(), 0);
+    QCOMPARE(rig.saveNew(QStringLiteral("起床")), !blocked);
+    if (blocked) {
+        QCOMPARE(prompts(), kSaveUnreadable);
+        QCOMPARE(TestSupport::readFile(home.documents()), QByteArray("mine"));
+        QCOMPARE(rig.rowButtons(), QStringList());
+        return;
+    }
+    QCOMPARE(storedNames(home.storageBytes()), QStringList{QStringLiteral("起床")});
+    QCOMPARE(rig.shownNames(), QStringList{QStringLiteral("起床")});
+}
+
+void TestFaults::unreadableAtStart_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("prompt");
+    const QString hint = QStringLiteral("\n请检查文件的读取权限后重新启动程序。");
+    QTest::newRow("mode 000") << "mode 000"
+                              << QStringLiteral("无法读取存储文件，列表暂时为空，文件没有改动：\n%1") + hint;
+    QTest::newRow("a directory in its place")
+        << "directory"
+        << QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n%1"
+                          "\n请移走该文件夹后重新启动程序。");
+}
+
+void TestFaults::unreadableAtStart()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, prompt);
+    TestHome home;
+    const QByteArray before = storage(3);
+    if (form == QLatin1String("directory"))
+        home.makeFile(QStringLiteral("Documents/Tavrel存储文件.txt/留着.txt"), before);
+    else
+        home.writeStorage(before);
+    QFile::Permissions mode = QFile::permissions(home.storagePath());
+    if (form == QLatin1String("mode 000"))
+        QFile::setPermissions(home.storagePath(), QFile::Permissions());
+    {
+        AsOrdinaryUser user;
+        Rig rig;
+        QCOMPARE(prompts(), prompt.arg(home.storagePath()));
+        TestSupport::closeAllPrompts();
+        QCOMPARE(rig.probe.entryCount(), 0);
+        QVERIFY(!rig.saveNew(QStringLiteral("起床"))); // refused: the dialog keeps what was typed
+        QCOMPARE(prompts(), kSaveUnreadable);
+    }
+    QFile::setPermissions(home.storagePath(), mode);
+    if (form == QLatin1String("directory")) {
+        QCOMPARE(entriesOf(home.storagePath()), QStringList{QStringLiteral("留着.txt")});
+        QCOMPARE(TestSupport::readFile(home.storagePath() + QStringLiteral("/留着.txt")), before);
+    } else {
+        QCOMPARE(home.storageBytes(), before);
+    }
+    QCOMPARE(entriesOf(home.documents()), QStringList{QStringLiteral("Tavrel存储文件.txt")});
+}
+
+// Nothing can be written: every change is refused with a prompt and leaves the file and the list
+// as they were; once the directory is writable again the next change goes through.
+void TestFaults::readOnlyDocuments()
+{
+    TestHome home;
+    const QByteArray before = storage(2, true);
+    home.writeStorage(before);
+    const QFile::Permissions mode = QFile::permissions(home.documents());
+    QFile::setPermissions(home.documents(), QFile::ReadOwner | QFile::ExeOwner);
+    AsOrdinaryUser user;
+    Rig rig;
+    QCOMPARE(prompts(), QString());
+    QCOMPARE(rig.shownNames(), (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2")}));
+    QVERIFY(!rig.saveNew(QStringLiteral("起床")));
+    QCOMPARE(prompts(), kSaveUnwritable);
+    TestSupport::closeAllPrompts();
+    rig.deleteRow(1);
+    QCOMPARE(prompts(), kDeleteUnwritable);
+    TestSupport::closeAllPrompts();
+    rig.toggle(0);
+    QCOMPARE(home.storageBytes(), before);
+    QCOMPARE(entriesOf(home.documents()), QStringList{QStringLiteral("Tavrel存储文件.txt")});
+    QCOMPARE(rig.shownNames(), (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2")}));
+
+    QFile::setPermissions(home.documents(), mode);
+    QVERIFY(rig.saveNew(QStringLiteral("起床")));
+    QCOMPARE(rig.shownNames(), storedNames(home.storageBytes()));
+    QCOMPARE(rig.shownNames().size(), 3);
+}
+
+void TestFaults::diskFull_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("start-up rewrites") << "start" << QString();
+    QTest::newRow("save a new entry") << "save" << kSaveUnwritable;
+    QTest::newRow("delete an entry") << "delete" << kDeleteUnwritable;
+    QTest::newRow("enable an entry") << "toggle" << QString();
+}
+
+// The disk fills up: a write that does not fit leaves the old file whole and no half-written
+// temporary file behind; once there is room the same change goes through.
+void TestFaults::diskFull()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, prompt);
+    TestHome home;
+    FullDisk disk(home.documents());
+    if (!disk.mounted())
+        QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+    const QByteArray before = storage(6, true, QString(1500, QChar(0x949F))); // about 28 kB
+    home.writeStorage(before);
+    disk.fill();
+    std::unique_ptr<Rig> rig = std::make_unique<Rig>();
+    QCOMPARE(home.storageBytes(), before); // neither the migration nor the state reset fitted
+    QCOMPARE(rig->probe.entryCount(), 6);
+    const auto act = [&] {
+        if (change == QLatin1String("save"))
+            return rig->saveNew(QStringLiteral("起床"));
+        if (change == QLatin1String("delete"))
+            rig->deleteRow(5);
+        else if (change == QLatin1String("toggle"))
+            rig->toggle(1);
+        else
+            rig = std::make_unique<Rig>();
+        return true;
+    };
+    QCOMPARE(act(), change != QLatin1String("save"));
+    QCOMPARE(prompts(), prompt);
+    QCOMPARE(home.storageBytes(), before);
+    QCOMPARE(entriesOf(home.documents()),
+             (QStringList{QStringLiteral("Tavrel存储文件.txt"), QStringLiteral("filler")}));
+    QCOMPARE(rig->shownNames(), storedNames(before));
+    TestSupport::closeAllPrompts();
+
+    disk.free();
+    QVERIFY(act());
+    QVERIFY(home.storageBytes() != before);
+    QCOMPARE(rig->shownNames(), storedNames(home.storageBytes()));
+    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(home.storageBytes()))).isEmpty());
+}
+
+// A storage file linked to elsewhere (a synchronised folder, say) keeps its link: every rewrite,
+// the start-up ones included, lands in the file it points at.
+void TestFaults::symlinkWrittenThrough()
+{
+    TestHome home;
+    const QString target = home.makeFile(QStringLiteral("同步/闹钟.txt"), storage(2, true));
+    QVERIFY(QFile::link(target, home.storagePath()));
+    Rig rig;
+    QCOMPARE(QFileInfo(home.storagePath()).symLinkTarget(), target);
+    QCOMPARE(TestSupport::readFile(target), storage(2)); // the start-up reset went through the link
+    QVERIFY(rig.saveNew(QStringLiteral("起床")));
+    QCOMPARE(QFileInfo(home.storagePath()).symLinkTarget(), target);
+    QCOMPARE(storedNames(TestSupport::readFile(target)),
+             (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2"), QStringLiteral("起床")}));
+    QCOMPARE(rig.shownNames(), storedNames(TestSupport::readFile(target)));
+    QCOMPARE(entriesOf(home.documents()), QStringList{QStringLiteral("Tavrel存储文件.txt")});
+}
+
+void TestFaults::changedBehindTheProgram_data()
+{
+    QTest::addColumn<QString>("outside"); // what another program does to the file
+    QTest::addColumn<QString>("change");  // the user's next change
+    QTest::addColumn<QStringList>("names");
+    const QStringList three{QStringLiteral("条目1"), QStringLiteral("条目2"), QStringLiteral("条目3")};
+    QTest::newRow("entry appended, then save") << "append"
+                                               << "save" << three + QStringList{"外来", "起床"};
+    QTest::newRow("entry appended, then delete") << "append"
+                                                 << "delete" << QStringList{"条目1", "条目2", "外来"};
+    QTest::newRow("emptied, then save") << "empty"
+                                        << "save" << three + QStringList{"起床"};
+    QTest::newRow("emptied, then enable") << "empty"
+                                          << "toggle" << three;
+    QTest::newRow("cut mid-record, then save") << "cut"
+                                               << "save" << three + QStringList{"起床"};
+    QTest::newRow("cut mid-record, then delete") << "cut"
+                                                 << "delete" << QStringList{"条目1", "条目2"};
+}
+
+void TestFaults::changedBehindTheProgram()
+{
+    QFETCH(QString, outside);
+    QFETCH(QString, change);
+    QFETCH(QStringList, names);
+    TestHome home;
+    home.writeStorage(storage(3));
+    Rig rig;
+    const QByteArray good = home.storageBytes();
+    QByteArray changed;
+    if (outside == QLatin1String("append")) {
+        QStringList lines = StorageFile::splitLines(QString::fromUtf8(good));
+        changed = StorageFile::joinLines(EntryRecord::appendRecord(lines, entry(4, QStringLiteral("外来"))));
+    } else if (outside == QLatin1String("cut")) {
+        changed = good.left(good.size() / 2);
+    }
+    home.writeStorage(changed);
+
+    if (change == QLatin1String("save"))
+        QVERIFY(rig.saveNew(QStringLiteral("起床")));
+    else if (change == QLatin1String("delete"))
+        rig.deleteRow(2);
+    else
+        rig.toggle(0);
+    const QByteArray after = home.storageBytes();
+    QCOMPARE(storedNames(after), names);
+    QCOMPARE(rig.shownNames(), names);
+    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(after))).isEmpty());
+    const QStringList backups = entriesOf(home.documents()).filter(QStringLiteral(".损坏备份-"));
+    QCOMPARE(backups.size(), outside == QLatin1String("append") ? 0 : 1);
+    if (backups.isEmpty())
+        return;
+    QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + backups.first()), changed);
+    const QString restored = QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
+                                            "已按列表恢复存储文件，截短后的文件已原样备份为：\n") +
+                             home.documents() + QLatin1Char('/') + backups.first();
+    QVERIFY2(TestSupport::shownPromptTexts().contains(restored),
+             qPrintable(TestSupport::shownPromptTexts().join('|')));
+}
+
+void TestFaults::damagedAtStart_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    const QByteArray two = storage(2);
+    QTest::newRow("no header") << QByteArray("序号,1\n") << "首行无法识别";
+    QTest::newRow("count not a number") << QByteArray("数量,两,背景图片,无\n") << "条目数量无法识别";
+    QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") << "条目数量不在0到20之间";
+    QTest::newRow("record without its loop line")
+        << two.left(two.indexOf("命令文件")) + "状态,关闭\n" + two.mid(two.indexOf("状态,关闭\n") + 14)
+        << "第1个条目格式不对";
+    QTest::newRow("cut short") << two.left(two.lastIndexOf("重复闹铃")) << "文件比条目数量所说的短";
+    QTest::newRow("lines after the last record") << two + "多余\n"
+                                                 << "最后一个条目之后还有多余的行";
+}
+
+// A damaged file is copied aside byte for byte before anything rewrites it, and the prompt says
+// why in the program's own words (the loaders may add their own prompts about what they found).
+void TestFaults::damagedAtStart()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    TestHome home;
+    home.writeStorage(content);
+    Clock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
+    Rig rig;
+    Clock::pin(QDateTime());
+    const QString backup = home.storagePath() + QStringLiteral(".损坏备份-20261208-073005");
+    const QString said =
+        QStringLiteral("存储文件内容有误（") + reason + QStringLiteral("），原文件已原样备份为：\n") + backup;
+    QVERIFY2(TestSupport::shownPromptTexts().contains(said), qPrintable(prompts()));
+    QCOMPARE(TestSupport::readFile(backup), content);
+}
+
+TAVREL_TEST_MAIN(TestFaults)
+#include "tst_faults.moc"
