@@ -73,7 +73,7 @@ void MainWindow::blankPhase(const QString &nowMinute, const QString &today)
         setTrayIcon(trayIconEmpty);
         if (ql4[i]->text() == StorageFile::kTimer && runState[i] == Armed) {
             timeText[i] = countDown(timeText[i]);
-            if (timeText[i] == kZero)
+            if (lcRing().isInfoEnabled() && timeText[i] == kZero) // no comparison when off
                 qCInfo(lcRing, "zero entry=%d ms=%lld", i, RingLog::stamp());
         }
     }
