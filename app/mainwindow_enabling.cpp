@@ -2,6 +2,7 @@
 // boxes and stores every entry's state line.
 #include "app/mainwindow.h"
 
+#include "app/ringlog.h"
 #include "app/schedule.h"
 #include "storage/storagefile.h"
 #include "storage/storagemigration.h"
@@ -96,6 +97,7 @@ void MainWindow::syncEnabledRow(int i, const QString &type)
         qa_QiYongTingYong->setIcon(QIcon(QStringLiteral(":/res/停用.png")));
     }
     runState[i] = Schedule::Pending;
+    qCInfo(lcRing, "enabled entry=%d ms=%lld", i, RingLog::stamp());
     if (notifyAllowed[i] == 1)
         notifyPending[i] = 1;
     if (command && commandAllowed[i] == 1)

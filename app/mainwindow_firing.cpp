@@ -4,6 +4,7 @@
 #include "app/forcedreminder.h"
 
 #include "app/clock.h"
+#include "app/ringlog.h"
 #include "app/schedule.h"
 #include "storage/storagefile.h"
 #include "widgets/prompt.h"
@@ -215,9 +216,10 @@ void MainWindow::startSound(int i)
 
 void MainWindow::ring(int i)
 {
+    const bool alarm = ql4[i]->text() == kAlarm;
+    qCInfo(lcRing, "ring entry=%d type=%s ms=%lld", i, alarm ? "alarm" : "timer", RingLog::stamp());
     startSound(i);
     runState[i] = Idle;
-    const bool alarm = ql4[i]->text() == kAlarm;
     if (notifyPending[i] == 1) {
         const QString title = alarm ? QStringLiteral("闹钟时间到了") : QStringLiteral("计时器时间到了");
         const QString message =

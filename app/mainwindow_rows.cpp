@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/ringlog.h"
 #include "storage/storagefile.h"
 #include "widgets/prompt.h"
 
@@ -62,6 +63,7 @@ void MainWindow::createRow(int n)
     qmpl[n]->addMedia(QUrl(kDefaultSoundUrl));
     qmpl[n]->setObjectName(QStringLiteral("qmpl") + QString::number(n));
     qmp[n]->setPlaylist(qmpl[n]);
+    RingLog::watch(qmp[n], n);
 
     nextRingList[n].clear();
     notifyPending[n] = 0;

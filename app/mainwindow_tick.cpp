@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/clock.h"
+#include "app/ringlog.h"
 #include "app/schedule.h"
 #include "storage/storagefile.h"
 
@@ -70,8 +71,11 @@ void MainWindow::blankPhase(const QString &nowMinute, const QString &today)
             continue; // a broken entry must not hold up the countdown of the rows after it
         ql2[i]->setText(QString());
         setTrayIcon(trayIconEmpty);
-        if (ql4[i]->text() == StorageFile::kTimer && runState[i] == Armed)
+        if (ql4[i]->text() == StorageFile::kTimer && runState[i] == Armed) {
             timeText[i] = countDown(timeText[i]);
+            if (lcRing().isInfoEnabled() && timeText[i] == kZero) // no comparison when off
+                qCInfo(lcRing, "zero entry=%d ms=%lld", i, RingLog::stamp());
+        }
     }
     updateStopCommand();
 }
@@ -91,6 +95,7 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
             runState[i] = Armed;
             return;
         }
+        qCInfo(lcRing, "ring entry=%d type=timer ms=%lld", i, RingLog::stamp());
         startSound(i);
         runState[i] = Idle;
         if (forcedReminderOn())
