@@ -90,9 +90,8 @@ void MainWindow::prepareStorageFile()
         m_entryCount = 0;
         return;
     }
-    bool validUtf8 = true;
-    const QStringList lines = splitLines(decodeUtf8(bytes, &validUtf8));
-    const QString reason = validUtf8 ? damage(lines) : QStringLiteral("不是有效的UTF-8文本");
+    const QStringList lines = splitLines(decodeUtf8(bytes, nullptr));
+    const QString reason = damageOfBytes(bytes);
     if (!reason.isEmpty())
         reportDamagedFile(reason);
 
