@@ -15,6 +15,9 @@
 
 #include <memory>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace StorageFile;
 
 namespace {
@@ -47,6 +50,27 @@ QList<int> changedLines(const QByteArray &before, const QByteArray &after)
     return changed;
 }
 
+// Files larger than this cannot be written while a FileSizeLimit is alive, so a copy of a
+// larger file fails while a shorter rewrite still succeeds.
+constexpr rlim_t kSmallFileLimit = 8192;
+
+class FileSizeLimit
+{
+public:
+    FileSizeLimit()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = kSmallFileLimit;
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
 } // namespace
 
 class TestFuzzCorpus : public QObject
@@ -63,6 +87,8 @@ private slots:
     void startKeepsTheFileOrABackup();
     void enablingRewritesOnlyItsStateLine_data() { corpusRows(); }
     void enablingRewritesOnlyItsStateLine();
+    void noBackupMeansNoRewrite_data();
+    void noBackupMeansNoRewrite();
 };
 
 void TestFuzzCorpus::readersKeepTheirRules()
@@ -121,6 +147,40 @@ void TestFuzzCorpus::enablingRewritesOnlyItsStateLine()
     }
     QCOMPARE(changedLines(before, after), QList<int>{9});
     QCOMPARE(after.split('\n').at(9), kStateOnLine.toUtf8());
+}
+
+void TestFuzzCorpus::noBackupMeansNoRewrite_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QDir dir(QStringLiteral(TAVREL_FUZZ_CORPUS));
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+        const QByteArray bytes = TestSupport::readFile(dir.filePath(name));
+        const bool shrinks = StorageInvariants::startupRewrite(bytes).size() < int(kSmallFileLimit);
+        if (bytes.size() > int(kSmallFileLimit) && shrinks && !damageOfBytes(bytes).isEmpty())
+            QTest::newRow(name.toUtf8().constData()) << bytes;
+    }
+}
+
+// A damaged file that cannot be copied (here: too large to write) stays exactly as it is, the
+// list stays empty and the prompt says so; start-up would otherwise shorten it with no copy left.
+void TestFuzzCorpus::noBackupMeansNoRewrite()
+{
+    QFETCH(QByteArray, bytes);
+    TestHome home;
+    home.writeStorage(bytes);
+    std::unique_ptr<MainWindow> w;
+    {
+        FileSizeLimit limit;
+        w = std::make_unique<MainWindow>();
+        w->show();
+    }
+    QCOMPARE(home.storageBytes(), bytes);
+    QVERIFY(backups(home).isEmpty());
+    QCOMPARE(MainWindowProbe(w.get()).entryCount(), 0);
+    const QString prompts = TestSupport::shownPromptTexts().join(QLatin1Char('\n'));
+    QVERIFY2(prompts.contains(QStringLiteral("无法备份")) &&
+                 prompts.contains(QStringLiteral("不会改动存储文件")),
+             qPrintable(prompts));
 }
 
 TAVREL_TEST_MAIN(TestFuzzCorpus)
