@@ -26,7 +26,7 @@ echo "fuzz: running ${seconds}s, log in $log"
 status=0
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
 "$build/fuzz_storage" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus" "$seeds" >"$log" 2>&1 || status=$?
+    -dict="$root/tests/fuzz/storage.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus" "$seeds" >"$log" 2>&1 || status=$?
 
 for found in "$build/artifacts/"*; do
     [ -e "$found" ] || continue
