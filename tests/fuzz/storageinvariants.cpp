@@ -149,32 +149,6 @@ QList<bool> statesFrom(const QByteArray &bytes, int n)
     return states;
 }
 
-QString checkStateRewrites(const Input &in)
-{
-    const Header h = parseHeader(in.lines.value(0));
-    const int records = recordIterations(h.count, in.lines.size());
-    const QString reset = keepsAllButStates(in.lines, resetStates(in.lines), records, "state reset");
-    if (!reset.isEmpty())
-        return reset;
-    const QList<bool> states = statesFrom(in.bytes, qMin(records, kSlots));
-    const QStringList synced = applyStates(in.lines, states);
-    const QString sync = keepsAllButStates(in.lines, synced, records, "synchronisation");
-    if (!sync.isEmpty())
-        return sync;
-    for (int r = 0; r < qMin(states.size(), records); ++r) {
-        if (synced.value(1 + r * kRecordLines + 8) != (states.at(r) ? kStateOnLine : kStateOffLine))
-            return fail(QStringLiteral("synchronisation wrote the wrong state"), 1 + r * kRecordLines + 8);
-    }
-    return QString();
-}
-
-QString checkCacheWalk(const Input &in)
-{
-    if (in.validUtf8 && cacheLoopFlags(in.bytes) != lineLoopFlags(in.lines))
-        return fail(QStringLiteral("the byte cache reads other records than the loaders"));
-    return QString();
-}
-
 // The lines of each record as start-up must leave them: eight-line records gain their command
 // line, every state line reads "状态,关闭", nothing else changes.
 QStringList expectedAfterStartup(const QStringList &lines)
@@ -196,6 +170,35 @@ QStringList expectedAfterStartup(const QStringList &lines)
         pos += eight ? 8 : 9;
     }
     return expected;
+}
+
+QString checkStateRewrites(const Input &in)
+{
+    const Header h = parseHeader(in.lines.value(0));
+    const int records = recordIterations(h.count, in.lines.size());
+    const QString reset = keepsAllButStates(in.lines, resetStates(in.lines), records, "state reset");
+    if (!reset.isEmpty())
+        return reset;
+    const QList<bool> states = statesFrom(in.bytes, qMin(records, kSlots));
+    const QStringList synced = applyStates(in.lines, states);
+    const QString sync = keepsAllButStates(in.lines, synced, records, "synchronisation");
+    if (!sync.isEmpty())
+        return sync;
+    const bool current = in.damage.isEmpty() && expectedAfterStartup(in.lines).size() == in.lines.size();
+    if (current && synced.size() != in.lines.size())
+        return fail(QStringLiteral("synchronisation changed the length of a well-formed file"));
+    for (int r = 0; r < qMin(states.size(), records); ++r) {
+        if (synced.value(1 + r * kRecordLines + 8) != (states.at(r) ? kStateOnLine : kStateOffLine))
+            return fail(QStringLiteral("synchronisation wrote the wrong state"), 1 + r * kRecordLines + 8);
+    }
+    return QString();
+}
+
+QString checkCacheWalk(const Input &in)
+{
+    if (in.validUtf8 && cacheLoopFlags(in.bytes) != lineLoopFlags(in.lines))
+        return fail(QStringLiteral("the byte cache reads other records than the loaders"));
+    return QString();
 }
 
 QString checkStartupKeepsEntries(const Input &in)
