@@ -115,12 +115,17 @@ void MainWindow::reportDamagedFile(const QString &reason)
 {
     const QString path = mainFile.fileName();
     const QString backup = backupPathFor(path);
-    if (QFile::copy(path, backup))
+    if (QFile::copy(path, backup)) {
         Prompt::show(this, QStringLiteral("存储文件内容有误（") + reason +
                                QStringLiteral("），原文件已原样备份为：\n") + backup);
-    else
-        Prompt::show(this, QStringLiteral("存储文件内容有误（") + reason +
-                               QStringLiteral("），且无法备份到：\n") + backup);
+        return;
+    }
+    // Without a copy nothing may rewrite the file: the start-up steps drop what they cannot place.
+    storageReadable = false;
+    Prompt::show(this, QStringLiteral("存储文件内容有误（") + reason +
+                           QStringLiteral("），且无法备份到：\n") + backup +
+                           QStringLiteral("\n为保护原有内容，本次运行不会改动存储文件；"
+                                          "请检查磁盘空间和文件权限后重新启动程序。"));
 }
 
 void MainWindow::prepareStorageFile()
@@ -141,11 +146,14 @@ void MainWindow::prepareStorageFile()
             reportUnreadableFile(); // an empty list would look as if every entry were gone
         return;
     }
-    bool validUtf8 = true;
-    const QStringList lines = splitLines(decodeUtf8(bytes, &validUtf8));
-    const QString reason = validUtf8 ? damage(lines) : QStringLiteral("不是有效的UTF-8文本");
+    const QStringList lines = splitLines(decodeUtf8(bytes, nullptr));
+    const QString reason = damageOfBytes(bytes);
     if (!reason.isEmpty())
         reportDamagedFile(reason);
+    if (!storageReadable) {
+        m_entryCount = 0; // no backup could be made: leave the file exactly as it is
+        return;
+    }
 
     bool upgraded = false;
     const QStringList upgradedLines = upgradeHeader(lines, &upgraded);

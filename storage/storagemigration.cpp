@@ -139,4 +139,11 @@ QString damage(const QStringList &lines)
     return QString();
 }
 
+QString damageOfBytes(const QByteArray &bytes)
+{
+    bool validUtf8 = true;
+    const QStringList lines = splitLines(decodeUtf8(bytes, &validUtf8));
+    return validUtf8 ? damage(lines) : QStringLiteral("不是有效的UTF-8文本");
+}
+
 } // namespace StorageFile

@@ -59,6 +59,10 @@ QStringList applyStates(const QStringList &lines, const QList<bool> &states);
 // well-formed file or one of the older forms.
 QString damage(const QStringList &lines);
 
+// The same check on the bytes as start-up reads them: bytes that are not UTF-8 are damaged too,
+// since rewriting them would replace what could not be decoded.
+QString damageOfBytes(const QByteArray &bytes);
+
 } // namespace StorageFile
 
 #endif // TAVREL_STORAGEMIGRATION_H

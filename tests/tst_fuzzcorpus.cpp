@@ -1,0 +1,187 @@
+// Replays every file of the fuzz corpus (the seeds and each input the fuzzer ever broke a rule
+// with): the rules of the fuzz target over the pure readers, then the real window started on it.
+#include "app/clock.h"
+#include "app/mainwindow.h"
+#include "fuzz/storageinvariants.h"
+#include "storage/storagefile.h"
+#include "storage/storagemigration.h"
+#include "support/mainwindowprobe.h"
+#include "support/testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QTest>
+
+#include <memory>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace StorageFile;
+
+namespace {
+
+void corpusRows()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QDir dir(QStringLiteral(TAVREL_FUZZ_CORPUS));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY2(names.size() >= 30, "the fuzz corpus is missing");
+    for (const QString &name : names)
+        QTest::newRow(name.toUtf8().constData()) << TestSupport::readFile(dir.filePath(name));
+}
+
+QStringList backups(const TestHome &home)
+{
+    return QDir(home.documents()).entryList({QStringLiteral("*损坏备份*")}, QDir::Files);
+}
+
+// Each line of after that differs from before, by line number.
+QList<int> changedLines(const QByteArray &before, const QByteArray &after)
+{
+    const QList<QByteArray> a = before.split('\n');
+    const QList<QByteArray> b = after.split('\n');
+    QList<int> changed;
+    for (int i = 0; i < qMax(a.size(), b.size()); ++i) {
+        if (a.value(i) != b.value(i))
+            changed << i;
+    }
+    return changed;
+}
+
+// Files larger than this cannot be written while a FileSizeLimit is alive, so a copy of a
+// larger file fails while a shorter rewrite still succeeds.
+constexpr rlim_t kSmallFileLimit = 8192;
+
+class FileSizeLimit
+{
+public:
+    FileSizeLimit()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = kSmallFileLimit;
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+} // namespace
+
+class TestFuzzCorpus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Clock::pin(QDateTime(QDate(2026, 3, 4), QTime(12, 0, 30))); }
+    void cleanupTestCase() { Clock::pin(QDateTime()); }
+    void cleanup() { TestSupport::closeAllPrompts(); }
+    void readersKeepTheirRules_data() { corpusRows(); }
+    void readersKeepTheirRules();
+    void startKeepsTheFileOrABackup_data() { corpusRows(); }
+    void startKeepsTheFileOrABackup();
+    void enablingRewritesOnlyItsStateLine_data() { corpusRows(); }
+    void enablingRewritesOnlyItsStateLine();
+    void noBackupMeansNoRewrite_data();
+    void noBackupMeansNoRewrite();
+};
+
+void TestFuzzCorpus::readersKeepTheirRules()
+{
+    QFETCH(QByteArray, bytes);
+    const QString broken = StorageInvariants::check(bytes);
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
+}
+
+// The real start-up: a damaged file is first copied byte for byte, an undamaged one is never
+// copied; either way the file ends as the pure steps say and the rows match it.
+void TestFuzzCorpus::startKeepsTheFileOrABackup()
+{
+    QFETCH(QByteArray, bytes);
+    TestHome home;
+    home.writeStorage(bytes);
+    auto w = std::make_unique<MainWindow>();
+    w->show();
+
+    const QStringList made = backups(home);
+    if (bytes.isEmpty() || damageOfBytes(bytes).isEmpty()) { // an empty file becomes a new one
+        QVERIFY2(made.isEmpty(), "an undamaged file was backed up");
+    } else {
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + made.first()), bytes);
+        QVERIFY(TestSupport::shownPromptTexts().join(QLatin1Char('\n')).contains(made.first()));
+    }
+    QCOMPARE(home.storageBytes(), StorageInvariants::startupRewrite(bytes));
+    MainWindowProbe probe(w.get());
+    const int rows = StorageInvariants::startupRows(bytes);
+    QCOMPARE(probe.entryCount(), rows);
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(probe.hasRow(i), i < rows);
+    QCOMPARE(probe.cacheBytes(), home.storageBytes());
+}
+
+// Ticking the first row's check box rewrites its state line and nothing else.
+void TestFuzzCorpus::enablingRewritesOnlyItsStateLine()
+{
+    QFETCH(QByteArray, bytes);
+    TestHome home;
+    home.writeStorage(bytes);
+    auto w = std::make_unique<MainWindow>();
+    w->show();
+    if (StorageInvariants::startupRows(bytes) == 0)
+        QSKIP("no rows to enable");
+    const QByteArray before = home.storageBytes();
+    auto *box = w->findChild<QCheckBox *>(QStringLiteral("qcb0"));
+    QVERIFY(box);
+    box->setChecked(true);
+
+    const QByteArray after = home.storageBytes();
+    if (splitFields(splitLines(QString::fromUtf8(before)).value(0)).size() < 2) {
+        QCOMPARE(after, before); // a file whose header is unreadable is left alone
+        return;
+    }
+    QCOMPARE(changedLines(before, after), QList<int>{9});
+    QCOMPARE(after.split('\n').at(9), kStateOnLine.toUtf8());
+}
+
+void TestFuzzCorpus::noBackupMeansNoRewrite_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QDir dir(QStringLiteral(TAVREL_FUZZ_CORPUS));
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+        const QByteArray bytes = TestSupport::readFile(dir.filePath(name));
+        const bool shrinks = StorageInvariants::startupRewrite(bytes).size() < int(kSmallFileLimit);
+        if (bytes.size() > int(kSmallFileLimit) && shrinks && !damageOfBytes(bytes).isEmpty())
+            QTest::newRow(name.toUtf8().constData()) << bytes;
+    }
+}
+
+// A damaged file that cannot be copied (here: too large to write) stays exactly as it is, the
+// list stays empty and the prompt says so; start-up would otherwise shorten it with no copy left.
+void TestFuzzCorpus::noBackupMeansNoRewrite()
+{
+    QFETCH(QByteArray, bytes);
+    TestHome home;
+    home.writeStorage(bytes);
+    std::unique_ptr<MainWindow> w;
+    {
+        FileSizeLimit limit;
+        w = std::make_unique<MainWindow>();
+        w->show();
+    }
+    QCOMPARE(home.storageBytes(), bytes);
+    QVERIFY(backups(home).isEmpty());
+    QCOMPARE(MainWindowProbe(w.get()).entryCount(), 0);
+    const QString prompts = TestSupport::shownPromptTexts().join(QLatin1Char('\n'));
+    QVERIFY2(prompts.contains(QStringLiteral("无法备份")) &&
+                 prompts.contains(QStringLiteral("不会改动存储文件")),
+             qPrintable(prompts));
+}
+
+TAVREL_TEST_MAIN(TestFuzzCorpus)
+#include "tst_fuzzcorpus.moc"
