@@ -10,8 +10,11 @@ TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xli
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
 python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick"
 
+# The runtimes of the sanitizer build test.sh also runs (g++ usually brings them already).
+SANITIZE_PKGS="libasan8 libubsan1"
+
 pkgs="$BUILD_PKGS"
-[ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS"
+[ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS $SANITIZE_PKGS"
 
 missing=""
 for p in $pkgs; do
