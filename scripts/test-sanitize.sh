@@ -13,7 +13,7 @@ cmake --build build-asan --parallel "$(nproc)"
 reports="$root/build-asan/sanitizer-reports"
 rm -rf "$reports"
 mkdir -p "$reports"
-export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:check_initialization_order=1:log_path=$reports/asan"
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
 export LSAN_OPTIONS="suppressions=$root/tests/sanitize/lsan.supp:print_suppressions=0"
 
