@@ -1,10 +1,16 @@
 #!/bin/sh
 # Builds Tavrel and its tests in build/ (installing what is missing) and runs every test
-# headless, inside a throw-away virtual desktop with a tray, a session bus and paced sound.
+# headless, inside a throw-away virtual desktop with a tray, a session bus and paced sound;
+# then does it again with the sanitizers (scripts/test-sanitize.sh, in build-asan/), unless
+# TAVREL_SKIP_SANITIZE=1.
 set -eu
 cd "$(dirname "$0")"
 scripts/install-deps.sh --test
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 cmake --build build --parallel "$(nproc)"
-cd build
-exec ../scripts/test-session.sh ctest --output-on-failure --timeout 600 "$@"
+status=0
+(cd build && ../scripts/test-session.sh ctest --output-on-failure --timeout 600 "$@") || status=$?
+if [ "${TAVREL_SKIP_SANITIZE:-0}" != 1 ]; then
+    scripts/test-sanitize.sh "$@" || status=$?
+fi
+exit "$status"

@@ -13,8 +13,11 @@ python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox"
 # The storage fuzz target (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PKGS="clang libclang-rt-14-dev"
 
+# The runtimes of the sanitizer build test.sh also runs (g++ usually brings them already).
+SANITIZE_PKGS="libasan8 libubsan1"
+
 pkgs="$BUILD_PKGS"
-[ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS $FUZZ_PKGS"
+[ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS $FUZZ_PKGS $SANITIZE_PKGS"
 
 missing=""
 for p in $pkgs; do
