@@ -173,6 +173,8 @@ private:
     void alarmAfterMinute(int i, const QString &nowMinute);
     void timerStep(int i);
     void ring(int i);
+    void ringPending(int i);
+    bool rangThisMinute(int i) const;
     void startSound(int i);
     void runCommandFile(const QString &path);
     void showForcedReminder(int i);
@@ -270,6 +272,7 @@ private:
     int commandPending[kSlots] = {};
     int notifyAllowed[kSlots] = {};
     int commandAllowed[kSlots] = {};
+    qint64 ringMinute[kSlots] = {}; // the minute (since the epoch) of the last ring while enabled
     QStringList nextRingList[kSlots];
     QProcess commandProcess[kSlots];
     XdgDesktopFile desktopFile;

@@ -140,6 +140,7 @@ void MainWindow::moveRowsUp(int position, const QStringList &lines)
         runState[i] = runState[i + 1];
         minuteLatch[i] = minuteLatch[i + 1];
         oneShotDone[i] = oneShotDone[i + 1];
+        ringMinute[i] = ringMinute[i + 1];
         notifyPending[i] = notifyPending[i + 1];
         commandPending[i] = commandPending[i + 1];
 

@@ -70,8 +70,10 @@ void MainWindow::NaoZhongChuFa()
     for (int i = 0; i < qMin(m_entryCount, kSlots); ++i) {
         if (!qcb[i] || !qcb[i]->isChecked() || ql4[i]->text() != kAlarm)
             continue;
+        // On the night the clocks jump forward, a time inside the jump rings right after it.
+        const QString minute = skippedTimeDue(timeText[i], now) ? timeText[i] : nowMinute;
         for (int k = 0; k < repeatDays[i].size() && qcb[i]->isChecked(); ++k)
-            alarmStep(i, k, nowMinute, today);
+            alarmStep(i, k, minute, today);
     }
 }
 
@@ -104,7 +106,7 @@ void MainWindow::weekdayRing(int i)
     const auto once = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce; };
     const auto loops = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::Loop; };
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once() && runState[i] == Armed)
         ring(i);
     if (stopped() && once() && runState[i] == Idle) {
@@ -124,7 +126,7 @@ void MainWindow::oneShotRing(int i)
     const auto once = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce; };
     const auto loops = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::Loop; };
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once() && runState[i] == Armed) {
         ring(i);
         return;
@@ -187,7 +189,7 @@ void MainWindow::timerStep(int i)
     const auto stopped = [this, i] { return qmp[i]->state() == QMediaPlayer::StoppedState; };
     const bool once = qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce;
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once && runState[i] == Idle)
         finishEntry(i); // the sound has ended: back to the full duration, disabled
     else if (stopped() && runState[i] == Armed)
@@ -213,10 +215,29 @@ void MainWindow::startSound(int i)
     qmp[i]->play();
 }
 
+// Enabling or disabling any entry makes every enabled one pending; one that already rang in
+// this minute has had its ring and must not be rung a second time.
+void MainWindow::ringPending(int i)
+{
+    if (rangThisMinute(i))
+        runState[i] = Idle;
+    else
+        ring(i);
+}
+
+bool MainWindow::rangThisMinute(int i) const
+{
+    return ringMinute[i] == Clock::now().toMSecsSinceEpoch() / 60000;
+}
+
 void MainWindow::ring(int i)
 {
+    // Enabling or disabling another entry makes a ringing one pending again; that is still the
+    // same ring, so it brings no second reminder box.
+    const bool alreadyRinging = qmp[i]->state() == QMediaPlayer::PlayingState;
     startSound(i);
     runState[i] = Idle;
+    ringMinute[i] = Clock::now().toMSecsSinceEpoch() / 60000;
     const bool alarm = ql4[i]->text() == kAlarm;
     if (notifyPending[i] == 1) {
         const QString title = alarm ? QStringLiteral("闹钟时间到了") : QStringLiteral("计时器时间到了");
@@ -233,7 +254,7 @@ void MainWindow::ring(int i)
         commandPending[i] = 0;
         commandAllowed[i] = 0;
     }
-    if (forcedReminderOn())
+    if (forcedReminderOn() && !alreadyRinging)
         showForcedReminder(i);
 }
 

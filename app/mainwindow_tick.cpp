@@ -91,6 +91,10 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
             runState[i] = Armed;
             return;
         }
+        if (rangThisMinute(i)) {
+            runState[i] = Idle; // made pending by another entry's change: it has had its ring
+            return;
+        }
         startSound(i);
         runState[i] = Idle;
         if (forcedReminderOn())
