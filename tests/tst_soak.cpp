@@ -370,6 +370,13 @@ class TestSoak : public QObject
 private slots:
     void initTestCase();
     void cleanup();
+    void skippedTime_data();
+    void skippedTime();
+    void otherEntryChangesWithinRingMinute_data();
+    void otherEntryChangesWithinRingMinute();
+    void timerFinishingBesideARingingOne();
+    void longRingMadePendingBringsNoSecondReminder();
+    void closedReminderIsFreed();
     void soak_data();
     void soak();
 };
@@ -388,6 +395,150 @@ void TestSoak::cleanup()
 {
     TestSupport::closeAllPrompts();
     Clock::pin(QDateTime());
+}
+
+QDateTime berlin(const char *text)
+{
+    return QDateTime::fromString(QLatin1String(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+void TestSoak::skippedTime_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("02:30 on the spring night, first minute after the jump")
+        << "02:30" << berlin("2026-03-29 03:00:00") << true;
+    QTest::newRow("02:00 is skipped too") << "02:00" << berlin("2026-03-29 03:00:40") << true;
+    QTest::newRow("02:59 is skipped too") << "02:59" << berlin("2026-03-29 03:00:00") << true;
+    QTest::newRow("a minute later it is over") << "02:30" << berlin("2026-03-29 03:01:00") << false;
+    QTest::newRow("03:00 exists: it rings at its own minute")
+        << "03:00" << berlin("2026-03-29 03:00:00") << false;
+    QTest::newRow("01:59 exists") << "01:59" << berlin("2026-03-29 03:00:00") << false;
+    QTest::newRow("an ordinary Sunday") << "02:30" << berlin("2026-03-22 03:00:00") << false;
+    QTest::newRow("the autumn night shows 02:30 twice") << "02:30" << berlin("2026-10-25 03:00:00") << false;
+    QTest::newRow("the autumn night, after the clocks went back")
+        << "02:30" << berlin("2026-10-25 02:00:00").addSecs(3600) << false;
+    QTest::newRow("unreadable time") << "2:3x" << berlin("2026-03-29 03:00:00") << false;
+}
+
+void TestSoak::skippedTime()
+{
+    QFETCH(QString, time);
+    QFETCH(QDateTime, now);
+    QFETCH(bool, due);
+    QCOMPARE(Schedule::skippedTimeDue(time, now), due);
+}
+
+// Enabling or disabling any entry makes every enabled one pending; one that has had its ring in
+// this minute must not ring again, unless it is itself disabled and enabled.
+void TestSoak::otherEntryChangesWithinRingMinute_data()
+{
+    QTest::addColumn<QString>("repeat");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<int>("rings");
+    QTest::newRow("daily alarm, another entry enabled") << kDaily << QList<int>{1} << 1;
+    QTest::newRow("one-shot alarm, another entry enabled") << "否" << QList<int>{1} << 1;
+    QTest::newRow("daily alarm disabled and enabled again") << kDaily << QList<int>{0, 0} << 2;
+    QTest::newRow("one-shot alarm disabled and enabled again") << "否" << QList<int>{0, 0} << 2;
+}
+
+void TestSoak::otherEntryChangesWithinRingMinute()
+{
+    QFETCH(QString, repeat);
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, rings);
+    TestHome home;
+    Entry wake = alarm(QStringLiteral("起床"), QStringLiteral("07:30"), repeat);
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:10:00"));
+    wake.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    Rig::Window r({wake, tea}, home);
+    const QDateTime minute = at(weekday(0), "07:30:00");
+    Clock::pin(minute.addSecs(-5));
+    r.box(0)->click();
+    QDateTime t = minute.addSecs(-4);
+    for (; !r.playing(0) && t < minute.addSecs(3); t = t.addSecs(1))
+        r.tickAt(t);
+    QVERIFY(r.waitForSilence()); // its sound ends before the next tick has seen it
+
+    for (int row : clicks)
+        r.box(row)->click();
+    QVERIFY(r.walk(t, minute.addSecs(70), 1));
+    QCOMPARE(r.rings.size(), rings);
+}
+
+// A timer's sound ends and the next tick disables it; another timer reaching zero in that same
+// tick rings once, with one reminder.
+void TestSoak::timerFinishingBesideARingingOne()
+{
+    TestHome home;
+    Entry bread = looping(timer(QStringLiteral("面包"), QStringLiteral("00:00:02")));
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
+    bread.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    Rig::Window r({bread, tea}, home);
+    ReminderLog reminders;
+    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
+    r.box(0)->click();
+    r.box(1)->click();
+    for (int n = 0; n < 4; ++n)
+        r.tick();
+    QVERIFY(r.playing(1));
+    QVERIFY(QTest::qWaitFor([&] { return !r.playing(1); }, 5000));
+    r.tick(); // the bread timer rings, the tea timer is disabled in the same pass
+    r.tick();
+    QVERIFY(r.playing(0));
+    QVERIFY(!r.box(1)->isChecked());
+    QCOMPARE(r.rings.size(), 2);
+    QCOMPARE(reminders.shown, 2);
+    r.action("qa_TingZhi")->trigger();
+}
+
+// A looping ring that goes on past its minute is made pending by another entry's change; it is
+// still the same ring: the sound goes on and no second reminder box comes up.
+void TestSoak::longRingMadePendingBringsNoSecondReminder()
+{
+    TestHome home;
+    Entry bread = looping(timer(QStringLiteral("面包"), QStringLiteral("00:00:01")));
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:10:00"));
+    bread.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    Rig::Window r({bread, tea}, home);
+    ReminderLog reminders;
+    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
+    Clock::pin(at(weekday(0), "10:00:00"));
+    r.box(0)->click();
+    r.tick();
+    r.tick();
+    r.tick();
+    QVERIFY(r.playing(0));
+    QCOMPARE(reminders.shown, 1);
+
+    r.tickAt(at(weekday(0), "10:02:00"));
+    r.box(1)->click();
+    r.tickAt(at(weekday(0), "10:02:01"));
+    r.tickAt(at(weekday(0), "10:02:02"));
+    QVERIFY(r.playing(0));
+    QCOMPARE(reminders.shown, 1);
+    r.action("qa_TingZhi")->trigger();
+}
+
+void TestSoak::closedReminderIsFreed()
+{
+    TestHome home;
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
+    tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    Rig::Window r({tea}, home);
+    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
+    r.box(0)->click();
+    r.tick();
+    r.tick();
+    QList<MyMessageBox *> boxes = r.w->findChildren<MyMessageBox *>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible());
+    QVERIFY(!boxes.first()->buttons().isEmpty());
+    boxes.first()->buttons().first()->click(); // the person reads it and presses OK
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(r.w->findChildren<MyMessageBox *>().size(), 0);
+    QVERIFY(r.waitForSilence());
 }
 
 void TestSoak::soak_data()
@@ -418,12 +569,14 @@ void TestSoak::soak()
     QStringList rss;
     for (long kb : run.rss)
         rss << QString::number(kb / 1024.0, 'f', 1);
-    qInfo("%s to %s: rings expected %d, actual %d; reminders %d/%d; wall %.1f s; RSS MB %s",
+    qInfo("%s to %s: rings expected %d, actual %d; tray messages %d; reminders %d/%d; wall %.1f s; RSS MB %s",
           qPrintable(local(from)), qPrintable(local(to)), run.expectedRings, run.actualRings,
-          run.reminders.shown, run.remindersExpected, wall.elapsed() / 1000.0,
+          run.balloons.messages.size(), run.reminders.shown, run.remindersExpected, wall.elapsed() / 1000.0,
           qPrintable(rss.join(QLatin1Char(' '))));
     QVERIFY2(run.faults.isEmpty(), qPrintable(run.faults.join(QLatin1Char('\n'))));
     QCOMPARE(run.reminders.shown, run.remindersExpected);
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QCOMPARE(run.balloons.messages.size(), run.actualRings); // every ring told in the tray
     QCOMPARE(TestSupport::shownPromptTexts(), QStringList());
     QCOMPARE(withoutStates(home.storageBytes()), run.m_stored);
     QVERIFY2(run.rss.last() - run.rss.first() < kGrossGrowthKb, "memory grew by tens of MB");
