@@ -67,11 +67,12 @@ void MainWindow::NaoZhongChuFa()
     const QDateTime now = Clock::now();
     const QString nowMinute = now.toString(QStringLiteral("HH:mm"));
     const QString today = Clock::weekdayName(now.date());
+    // On the night the clocks jump forward, a time inside the jump rings right after it.
+    const bool clockJumped = now.addSecs(-60).offsetFromUtc() != now.offsetFromUtc();
     for (int i = 0; i < qMin(m_entryCount, kSlots); ++i) {
         if (!qcb[i] || !qcb[i]->isChecked() || ql4[i]->text() != kAlarm)
             continue;
-        // On the night the clocks jump forward, a time inside the jump rings right after it.
-        const QString minute = skippedTimeDue(timeText[i], now) ? timeText[i] : nowMinute;
+        const QString minute = clockJumped && skippedTimeDue(timeText[i], now) ? timeText[i] : nowMinute;
         for (int k = 0; k < repeatDays[i].size() && qcb[i]->isChecked(); ++k)
             alarmStep(i, k, minute, today);
     }
