@@ -174,7 +174,7 @@ private:
     void timerStep(int i);
     void ring(int i);
     void ringPending(int i);
-    bool rangThisMinute(int i) const;
+    bool alreadyRang(int i) const;
     void startSound(int i);
     void runCommandFile(const QString &path);
     void showForcedReminder(int i);
@@ -272,7 +272,7 @@ private:
     int commandPending[kSlots] = {};
     int notifyAllowed[kSlots] = {};
     int commandAllowed[kSlots] = {};
-    qint64 ringMinute[kSlots] = {}; // the minute (since the epoch) of the last ring while enabled
+    qint64 ringMinute[kSlots] = {}; // minute (since the epoch) of its last ring; -1: none since enabled
     QStringList nextRingList[kSlots];
     QProcess commandProcess[kSlots];
     XdgDesktopFile desktopFile;

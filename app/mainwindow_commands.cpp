@@ -188,6 +188,7 @@ void MainWindow::removeLastRow()
     timeText[last].clear();
     commandPath[last].clear();
     runState[last] = oneShotDone[last] = notifyPending[last] = commandPending[last] = 0;
+    ringMinute[last] = -1;
     commandAllowed[last] = notifyAllowed[last] = minuteLatch[last] = 0;
 }
 

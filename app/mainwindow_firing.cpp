@@ -216,18 +216,22 @@ void MainWindow::startSound(int i)
     qmp[i]->play();
 }
 
-// Enabling or disabling any entry makes every enabled one pending; one that already rang in
-// this minute has had its ring and must not be rung a second time.
+// Enabling or disabling any entry makes every enabled one pending; one that has already had its
+// ring must not be rung a second time.
 void MainWindow::ringPending(int i)
 {
-    if (rangThisMinute(i))
+    if (alreadyRang(i))
         runState[i] = Idle;
     else
         ring(i);
 }
 
-bool MainWindow::rangThisMinute(int i) const
+// A timer rings once each time it is enabled (its sound may end just as the minute turns); an
+// alarm once in its minute.
+bool MainWindow::alreadyRang(int i) const
 {
+    if (ql4[i]->text() == kTimer)
+        return ringMinute[i] != -1;
     return ringMinute[i] == Clock::now().toMSecsSinceEpoch() / 60000;
 }
 

@@ -91,7 +91,7 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
             runState[i] = Armed;
             return;
         }
-        if (rangThisMinute(i)) {
+        if (alreadyRang(i)) {
             runState[i] = Idle; // made pending by another entry's change: it has had its ring
             return;
         }

@@ -375,6 +375,7 @@ private slots:
     void otherEntryChangesWithinRingMinute_data();
     void otherEntryChangesWithinRingMinute();
     void timerFinishingBesideARingingOne();
+    void timerRingEndingAsTheMinuteTurns();
     void longRingMadePendingBringsNoSecondReminder();
     void closedReminderIsFreed();
     void soak_data();
@@ -491,6 +492,29 @@ void TestSoak::timerFinishingBesideARingingOne()
     QCOMPARE(r.rings.size(), 2);
     QCOMPARE(reminders.shown, 2);
     r.action("qa_TingZhi")->trigger();
+}
+
+// A timer rings once each time it is enabled, also when another entry changes just after its
+// sound ended as the minute turned.
+void TestSoak::timerRingEndingAsTheMinuteTurns()
+{
+    TestHome home;
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
+    Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:10:00"));
+    tea.sound = bread.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    Rig::Window r({tea, bread}, home);
+    Clock::pin(at(weekday(0), "10:00:58"));
+    r.box(0)->click();
+    for (int n = 0; n < 4 && !r.playing(0); ++n)
+        r.tick();
+    QVERIFY(r.playing(0));
+    QVERIFY(r.waitForSilence());
+
+    Clock::pin(at(weekday(0), "10:01:00"));
+    r.box(1)->click();
+    QVERIFY(r.walk(at(weekday(0), "10:01:00"), at(weekday(0), "10:01:05"), 1));
+    QCOMPARE(r.rings.size(), 1);
+    QVERIFY(!r.box(0)->isChecked());
 }
 
 // A looping ring that goes on past its minute is made pending by another entry's change; it is
