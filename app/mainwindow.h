@@ -175,6 +175,8 @@ private:
     void alarmAfterMinute(int i, const QString &nowMinute);
     void timerStep(int i);
     void ring(int i);
+    void ringPending(int i);
+    bool alreadyRang(int i) const;
     void startSound(int i);
     void runCommandFile(const QString &path);
     void showForcedReminder(int i);
@@ -273,6 +275,7 @@ private:
     int commandPending[kSlots] = {};
     int notifyAllowed[kSlots] = {};
     int commandAllowed[kSlots] = {};
+    qint64 ringMinute[kSlots] = {}; // minute (since the epoch) of its last ring; -1: none since enabled
     QStringList nextRingList[kSlots];
     QProcess commandProcess[kSlots];
     XdgDesktopFile desktopFile;

@@ -140,6 +140,7 @@ void MainWindow::moveRowsUp(int position, const QStringList &lines)
         runState[i] = runState[i + 1];
         minuteLatch[i] = minuteLatch[i + 1];
         oneShotDone[i] = oneShotDone[i + 1];
+        ringMinute[i] = ringMinute[i + 1];
         notifyPending[i] = notifyPending[i + 1];
         commandPending[i] = commandPending[i + 1];
 
@@ -187,6 +188,7 @@ void MainWindow::removeLastRow()
     timeText[last].clear();
     commandPath[last].clear();
     runState[last] = oneShotDone[last] = notifyPending[last] = commandPending[last] = 0;
+    ringMinute[last] = -1;
     commandAllowed[last] = notifyAllowed[last] = minuteLatch[last] = 0;
 }
 

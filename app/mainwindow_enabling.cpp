@@ -120,6 +120,7 @@ void MainWindow::syncDisabledRow(int i, const QString &type)
     qmp[i]->stop();
     commandAllowed[i] = 1;
     notifyAllowed[i] = 1;
+    ringMinute[i] = -1; // enabled again, it rings again
 
     bool anyEnabled = false;
     for (int r = 0; r < qMin(m_entryCount, kSlots) && !anyEnabled; ++r)

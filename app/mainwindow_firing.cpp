@@ -68,11 +68,14 @@ void MainWindow::NaoZhongChuFa()
     const QDateTime now = Clock::now();
     const QString nowMinute = now.toString(QStringLiteral("HH:mm"));
     const QString today = Clock::weekdayName(now.date());
+    // On the night the clocks jump forward, a time inside the jump rings right after it.
+    const bool clockJumped = now.addSecs(-60).offsetFromUtc() != now.offsetFromUtc();
     for (int i = 0; i < qMin(m_entryCount, kSlots); ++i) {
         if (!qcb[i] || !qcb[i]->isChecked() || ql4[i]->text() != kAlarm)
             continue;
+        const QString minute = clockJumped && skippedTimeDue(timeText[i], now) ? timeText[i] : nowMinute;
         for (int k = 0; k < repeatDays[i].size() && qcb[i]->isChecked(); ++k)
-            alarmStep(i, k, nowMinute, today);
+            alarmStep(i, k, minute, today);
     }
 }
 
@@ -105,7 +108,7 @@ void MainWindow::weekdayRing(int i)
     const auto once = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce; };
     const auto loops = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::Loop; };
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once() && runState[i] == Armed)
         ring(i);
     if (stopped() && once() && runState[i] == Idle) {
@@ -125,7 +128,7 @@ void MainWindow::oneShotRing(int i)
     const auto once = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce; };
     const auto loops = [this, i] { return qmpl[i]->playbackMode() == QMediaPlaylist::Loop; };
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once() && runState[i] == Armed) {
         ring(i);
         return;
@@ -188,7 +191,7 @@ void MainWindow::timerStep(int i)
     const auto stopped = [this, i] { return qmp[i]->state() == QMediaPlayer::StoppedState; };
     const bool once = qmpl[i]->playbackMode() == QMediaPlaylist::CurrentItemOnce;
     if (runState[i] == Pending)
-        ring(i);
+        ringPending(i);
     if (stopped() && once && runState[i] == Idle)
         finishEntry(i); // the sound has ended: back to the full duration, disabled
     else if (stopped() && runState[i] == Armed)
@@ -214,12 +217,35 @@ void MainWindow::startSound(int i)
     qmp[i]->play();
 }
 
+// Enabling or disabling any entry makes every enabled one pending; one that has already had its
+// ring must not be rung a second time.
+void MainWindow::ringPending(int i)
+{
+    if (alreadyRang(i))
+        runState[i] = Idle;
+    else
+        ring(i);
+}
+
+// A timer rings once each time it is enabled (its sound may end just as the minute turns); an
+// alarm once in its minute.
+bool MainWindow::alreadyRang(int i) const
+{
+    if (ql4[i]->text() == kTimer)
+        return ringMinute[i] != -1;
+    return ringMinute[i] == Clock::now().toMSecsSinceEpoch() / 60000;
+}
+
 void MainWindow::ring(int i)
 {
     const bool alarm = ql4[i]->text() == kAlarm;
     qCInfo(lcRing, "ring entry=%d type=%s ms=%lld", i, alarm ? "alarm" : "timer", RingLog::stamp());
+    // Enabling or disabling another entry makes a ringing one pending again; that is still the
+    // same ring, so it brings no second reminder box.
+    const bool alreadyRinging = qmp[i]->state() == QMediaPlayer::PlayingState;
     startSound(i);
     runState[i] = Idle;
+    ringMinute[i] = Clock::now().toMSecsSinceEpoch() / 60000;
     if (notifyPending[i] == 1) {
         const QString title = alarm ? QStringLiteral("闹钟时间到了") : QStringLiteral("计时器时间到了");
         const QString message =
@@ -235,7 +261,7 @@ void MainWindow::ring(int i)
         commandPending[i] = 0;
         commandAllowed[i] = 0;
     }
-    if (forcedReminderOn())
+    if (forcedReminderOn() && !alreadyRinging)
         showForcedReminder(i);
 }
 

@@ -56,6 +56,7 @@ void MainWindow::createRow(int n)
     runState[n] = 0;
     timeText[n].clear();
     oneShotDone[n] = 0;
+    ringMinute[n] = -1;
 
     qmp[n] = new QMediaPlayer(this);
     qmp[n]->setObjectName(QStringLiteral("qmp") + QString::number(n));

@@ -95,6 +95,10 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
             runState[i] = Armed;
             return;
         }
+        if (alreadyRang(i)) {
+            runState[i] = Idle; // made pending by another entry's change: it has had its ring
+            return;
+        }
         qCInfo(lcRing, "ring entry=%d type=timer ms=%lld", i, RingLog::stamp());
         startSound(i);
         runState[i] = Idle;

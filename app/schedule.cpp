@@ -2,6 +2,7 @@
 
 #include "storage/storagefile.h"
 
+#include <QDateTime>
 #include <QTime>
 
 namespace Schedule {
@@ -114,6 +115,17 @@ QString formatDuration(int seconds)
     return QString::number(seconds / kDay) + QStringLiteral("天") + QString::number(rest / kHour) +
            QStringLiteral("小时") + QString::number(rest % kHour / 60) + QStringLiteral("分钟") +
            QString::number(rest % 60) + QStringLiteral("秒");
+}
+
+bool skippedTimeDue(const QString &alarmTime, const QDateTime &now)
+{
+    const QDateTime minuteAgo = now.addSecs(-60);
+    if (minuteAgo.offsetFromUtc() == now.offsetFromUtc() || minuteAgo.date() != now.date())
+        return false; // no jump within the last minute
+    const QTime time = QTime::fromString(alarmTime, QStringLiteral("HH:mm"));
+    if (!time.isValid() || QDateTime(now.date(), time, now.timeSpec()).isValid())
+        return false; // the clock shows this time today: it rings then
+    return minuteAgo.time() < time && now.time() >= time;
 }
 
 } // namespace Schedule

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDateTime;
 class QTime;
 
 // The arithmetic of the schedule: countdowns, weekday numbers and the time to the next ring.
@@ -68,6 +69,10 @@ struct NextRing
     int seconds = kWeek;          // the smallest candidate below one week, else kWeek
 };
 NextRing nextRing(const QList<RingSource> &sources, const QTime &now, int today);
+
+// Whether an alarm at alarmTime ("HH:mm") is due in now's minute although the clock never shows
+// its time: on the day the clocks jump forward over it, it rings in the first minute after the jump.
+bool skippedTimeDue(const QString &alarmTime, const QDateTime &now);
 
 // "N天N小时N分钟N秒", plain decimals.
 QString formatDuration(int seconds);

@@ -39,6 +39,8 @@ QMessageBox *show(QWidget *parent, const QString &text)
 QMessageBox *showReminder(QWidget *parent, const QString &text)
 {
     auto *box = new MyMessageBox(parent);
+    // One box per ring, each nearly desktop-sized: a closed one must not stay in memory until exit.
+    box->setAttribute(Qt::WA_DeleteOnClose);
     box->setText(text);
     box->show();
     centreOnDesktop(box);
