@@ -3,6 +3,10 @@
 # and runs every test, journeys included, in the same headless session as test.sh:
 #   scripts/test-sanitize.sh [ctest args...]
 # Any sanitizer report fails the run, also one from a program a test started and did not check.
+# To stay within the suite's time, it runs each test in the C locale only (the zh_CN runs take the
+# same paths through memory) and leaves out journey.alarm, which spends two minutes waiting for the
+# wall clock's minute on ring paths tst_schedule_run and tst_soak cover here.
+# TAVREL_SANITIZE_ALL=1 runs every test in both locales.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,10 +26,14 @@ export TAVREL_KILL_TRIALS="${TAVREL_KILL_TRIALS:-12}"
 
 cd build-asan
 status=0
+skip=""
+[ "${TAVREL_SANITIZE_ALL:-0}" = 1 ] || skip='\.zh_CN$|^journey\.alarm$'
+
 # A test that fails is run once more: under the sanitizers the program is several times slower
 # and a journey's typed keys were seen lost under load. A sanitizer report is never retried
 # away: it stays in $reports and fails the run below.
-../scripts/test-session.sh ctest --output-on-failure --timeout 600 --repeat until-pass:2 "$@" || status=$?
+../scripts/test-session.sh ctest --output-on-failure --timeout 600 --repeat until-pass:2 \
+    ${skip:+-E "$skip"} "$@" || status=$?
 
 found=$(find "$reports" -type f | sort)
 if [ -n "$found" ]; then
