@@ -3,14 +3,14 @@
 # a bounded time.
 #   scripts/fuzz.sh [seconds]          default 60; the long run by hand: scripts/fuzz.sh 3600
 # FUZZ_BUILD_DIR (default build/fuzz) holds the build, the corpus the fuzzer grows and the log
-# of the last run. The committed seeds in tests/fuzz/corpus are read, never filled; an input that
+# of the last run. The committed starting inputs in tests/fuzz/corpus are read, never filled; an input that
 # breaks a rule is copied there as regress-<sha1> so the normal test suite replays it, and the
 # script fails.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
-seeds=$root/tests/fuzz/corpus
+starters=$root/tests/fuzz/corpus
 
 if ! command -v clang++ >/dev/null 2>&1; then
     echo "fuzz: clang++ is missing (scripts/install-deps.sh --test installs it)" >&2
@@ -26,12 +26,12 @@ echo "fuzz: running ${seconds}s, log in $log"
 status=0
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
 "$build/fuzz_storage" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
-    -dict="$root/tests/fuzz/storage.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus" "$seeds" >"$log" 2>&1 || status=$?
+    -dict="$root/tests/fuzz/storage.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus" "$starters" >"$log" 2>&1 || status=$?
 
 for found in "$build/artifacts/"*; do
     [ -e "$found" ] || continue
     name=regress-$(sha1sum "$found" | cut -c1-16)
-    cp "$found" "$seeds/$name"
+    cp "$found" "$starters/$name"
     echo "fuzz: new failing input saved as tests/fuzz/corpus/$name" >&2
     status=1
 done

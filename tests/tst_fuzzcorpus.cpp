@@ -1,4 +1,4 @@
-// Replays every file of the fuzz corpus (the seeds and each input the fuzzer ever broke a rule
+// Replays every file of the fuzz corpus (the starting inputs and each input the fuzzer ever broke a rule
 // with): the rules of the fuzz target over the pure readers, then the real window started on it.
 #include "app/clock.h"
 #include "app/mainwindow.h"

@@ -143,9 +143,9 @@ QString keepsAllButStates(const QStringList &before, const QStringList &after, i
 QList<bool> statesFrom(const QByteArray &bytes, int n)
 {
     QList<bool> states;
-    const uint seed = qHash(bytes);
+    const uint mix = qHash(bytes);
     for (int i = 0; i < n; ++i)
-        states << bool((seed >> (i % 32)) & 1u);
+        states << bool((mix >> (i % 32)) & 1u);
     return states;
 }
 
