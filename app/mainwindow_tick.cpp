@@ -102,6 +102,7 @@ void MainWindow::evaluatePending(int i, const QString &nowMinute, const QString 
         qCInfo(lcRing, "ring entry=%d type=timer ms=%lld", i, RingLog::stamp());
         startSound(i);
         runState[i] = Idle;
+        ringMinute[i] = Clock::now().toMSecsSinceEpoch() / 60000; // rung since it was enabled
         if (forcedReminderOn())
             showForcedReminder(i);
     }
