@@ -99,17 +99,20 @@ private:
     struct State
     {
         Phase phase = Phase::Off;
-        qint64 deadlineBootMs = 0;      // timers: when it rings, on the boot clock
-        qint64 handledThroughMs = 0;    // alarms: occurrences up to this wall moment are dealt with
-        QVector<qint64> rungMs;         // alarms: the latest occurrences that rang (wall, ms)
-        qint64 frozenLeftSeconds = -1;  // timers disabled while counting down: what was left
+        qint64 deadlineBootMs = 0;     // timers: when it rings, on the boot clock
+        qint64 handledThroughMs = 0;   // alarms: occurrences up to this wall moment are dealt with
+        QVector<qint64> rungMs;        // alarms: the latest occurrences that rang (wall, ms)
+        qint64 frozenLeftSeconds = -1; // timers disabled while counting down: what was left
+        mutable qint64 nextDueMs = -1; // alarms: the next occurrence after handledThroughMs, once known
     };
 
     void arm(int i, const Instant &now);
+    void switchOff(int i, const Instant &now, Outcome &out);
     void finish(int i, Outcome &out);
+    void ringEnded(int i);
     void advanceAlarm(int i, const Instant &now, Outcome &out);
     void advanceTimer(int i, const Instant &now, Outcome &out);
-    void afterRing(int i, Outcome &out);
+    qint64 alarmNextDueMs(int i, qint64 nowMs) const;
     qint64 msUntilDue(int i, const Instant &now) const;
     static bool sameTiming(const Entry &a, const Entry &b);
 
