@@ -78,6 +78,77 @@ inline const QString kLostEntriesRestored =
     QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
                    "已按列表恢复存储文件，截短后的文件已原样备份为：\n%1");
 
+// ---------------------------------------------------------------------------------------------
+// Shown by the main window: tool bar, rows, tray, rings and its prompts
+// ---------------------------------------------------------------------------------------------
+
+inline const QString kWindowTitle = QStringLiteral("Tavrel");
+
+// Tool bar
+inline const QString kNewCommand = QStringLiteral("新建");
+inline const QString kEditCommand = QStringLiteral("编辑...");
+inline const QString kDeleteCommand = QStringLiteral("删除");
+inline const QString kToggleCommand = QStringLiteral("启用/停用");
+inline const QString kStopCommand = QStringLiteral("停止");
+inline const QString kSetBackground = QStringLiteral("设置背景");
+inline const QString kClearBackground = QStringLiteral("清除背景");
+inline const QString kHelpCommand = QStringLiteral("帮助");
+inline const QString kForcedReminderOff = QStringLiteral("当前状态:否\n点击切换强制提醒");
+inline const QString kForcedReminderOn = QStringLiteral("当前状态:是\n点击切换强制提醒");
+
+// Tray
+inline const QString kNextRingCaption = QStringLiteral("下一次响铃所需时间：");
+inline const QString kNoRing = QStringLiteral("无响铃");
+inline const QString kQuit = QStringLiteral("退出程序");
+
+// Rows
+inline const QString kRowRepeatPrefix = QStringLiteral("   每周重复：");
+inline const QString kDaySeparator = QStringLiteral("、");
+inline const QString kEnabledWord = QStringLiteral("已启用");
+inline const QString kDisabledWord = QStringLiteral("已停用");
+inline const QString kEnableBoxPrefix = QStringLiteral("启用 ");
+
+// Rings
+inline const QString kAlarmRangTitle = QStringLiteral("闹钟时间到了");
+inline const QString kTimerRangTitle = QStringLiteral("计时器时间到了");
+inline const QString kArrived = QStringLiteral("   到了。");
+inline const QString kAlarmTimeOpen = QStringLiteral("[");
+inline const QString kAlarmTimeClose = QStringLiteral("]   ");
+inline QString lateRingNote(const QString &dueHHmm) { return QStringLiteral("（原定 %1）").arg(dueHHmm); }
+inline QString soundFailed(const QString &path)
+{
+    return path + QStringLiteral("   音乐文件无法播放，已改用默认响铃。");
+}
+
+// Prompts
+inline const QString kNotReady = QStringLiteral("后台加载尚未完成，请稍后再试。");
+inline const QString kDeleted = QStringLiteral("删除成功。");
+inline const QString kConfirm = QStringLiteral("确定");
+inline const QString kCancel = QStringLiteral("取消");
+inline QString deleteQuestion(const QString &type, const QString &name, const QString &time)
+{
+    return QStringLiteral("确认删除类型为[") + type + QStringLiteral("]、名称为[") + name +
+           QStringLiteral("]、时间为[") + time + QStringLiteral("]的 ") + type + QStringLiteral(" 吗？");
+}
+inline const QString kPictureMissing = QStringLiteral("   图片文件不存在。");
+inline const QString kChoosePicture = QStringLiteral("选择图片文件");
+inline const QString kPictureFilter = QStringLiteral("File(*.bmp* *.gif* *.jpeg* *.png* *.tiff* *.jpg*)");
+inline const QString kPicturePathHasLineBreak = QStringLiteral("   文件路径含有换行符，无法保存为背景。");
+inline const QString kPictureUnreadable = QStringLiteral("   无法作为图片读取，未设置背景。");
+inline const QString kBackgroundNotRead = QStringLiteral("无法读取存储文件，背景设置未保存。");
+inline const QString kBackgroundNotWritten = QStringLiteral("无法写入存储文件，背景设置未保存。");
+inline const QString kStorageNotRead = QStringLiteral("无法读取存储文件，本次没有更改，请稍后再试。");
+inline const QString kNotDeleted = QStringLiteral("无法写入存储文件，条目没有删除，请检查文档目录后再试。");
+
+inline const QString kSoundMissingAtStart = QStringLiteral("   音乐文件不存在，将用默认响铃替代。");
+inline const QString kSoundMissing = QStringLiteral("   音乐文件不存在，将用默认响铃代替。");
+inline const QString kCommandMissing = QStringLiteral("   命令文件不存在。");
+// Rings the clock jumped over long ago: not rung, listed one per line ("起床 12月08日 07:30").
+inline const QString kMissedRings = QStringLiteral("时间跳变期间错过了以下响铃（已超过12小时，未补响）：");
+inline const QString kSaveNotRead = QStringLiteral("无法读取存储文件，本次没有保存，请稍后再试。");
+inline const QString kSaveNotWritten = QStringLiteral("无法写入存储文件，本次没有保存，请检查文档目录后再试。");
+inline const QString kEditedEntryGone = QStringLiteral("要编辑的条目已不在存储文件中，本次没有保存。");
+
 } // namespace Texts
 
 #endif // TAVREL_TEXTS_H
