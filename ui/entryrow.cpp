@@ -142,6 +142,21 @@ QString EntryRow::timeText() const
     return m_time->text();
 }
 
+QString EntryRow::nameText() const
+{
+    return m_name->text();
+}
+
+QString EntryRow::repeatShown() const
+{
+    return m_info->text();
+}
+
+const QPixmap *EntryRow::iconShown() const
+{
+    return m_icon->pixmap();
+}
+
 void EntryRow::setEnableBox(bool on)
 {
     if (m_box->isChecked() != on)

@@ -28,6 +28,12 @@ public:
     void setTimeText(const QString &text);
     QString timeText() const;
 
+    // What the row shows.
+    QString nameText() const;
+    QString repeatShown() const; // "   每周重复：星期一、星期五", "   每周重复：否", "" for a timer
+    const QPixmap *iconShown() const;
+    QCheckBox *enableBox() const { return m_box; }
+
     // The enable box without telling anyone: the caller already knows.
     void setEnableBox(bool on);
     bool isEnableBoxChecked() const;
