@@ -1,34 +1,28 @@
-#ifndef TAVREL_PROMPT_H
-#define TAVREL_PROMPT_H
+#ifndef TAVREL_WIDGETS_PROMPT_H
+#define TAVREL_WIDGETS_PROMPT_H
 
-#include <QPoint>
-#include <QSize>
-#include <QString>
+// The old window's names for the prompts, kept until it moves to ui/.
+#include "ui/prompt.h"
+#include "ui/reminderbox.h"
 
-class QMessageBox;
-class QWidget;
-
-// Prompts never block: every message the program raises is one call to show().
 namespace Prompt {
 
-// Where a widget of the given size sits centred on a desktop of the given size.
-QPoint centredPosition(const QSize &desktop, const QSize &widget);
+inline QSize reminderSize(const QSize &desktop)
+{
+    return ReminderBox::sizeOn(desktop);
+}
 
-// The fixed size of the forced reminder on a desktop of the given size.
-QSize reminderSize(const QSize &desktop);
-
-// The whole virtual desktop's size.
-QSize desktopSize();
-
-// Moves an already shown widget to the middle of the desktop.
-void centreOnDesktop(QWidget *widget);
-
-// A non-modal message box owned by parent, showing text, centred on the desktop.
-QMessageBox *show(QWidget *parent, const QString &text);
-
-// The near-full-screen reminder for a ringing entry, raised above earlier ones.
-QMessageBox *showReminder(QWidget *parent, const QString &text);
+inline QMessageBox *showReminder(QWidget *parent, const QString &text)
+{
+    auto *box = new ReminderBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setReminderText(text);
+    box->show();
+    centreOnDesktop(box);
+    box->raise();
+    return box;
+}
 
 } // namespace Prompt
 
-#endif // TAVREL_PROMPT_H
+#endif // TAVREL_WIDGETS_PROMPT_H
