@@ -64,6 +64,12 @@ public:
     // What a save would hand over now.
     Entry currentEntry() const;
 
+    // The names of the days, Monday first ("星期一" ...).
+    static QStringList dayNames(const Weekdays &days);
+    // The repeat list's four summary columns: "重复：" + the first day, then the others two by
+    // two, each pair joined by twelve spaces; no days reads "重复：一次".
+    static QStringList repeatSummary(const QStringList &days);
+
 signals:
     void entrySaved(int row, const Entry &entry);
 
@@ -102,22 +108,23 @@ private:
     void showSummary(const QStringList &days);
     void openRepeatList(bool open);
     void reset();
+    void setHintPointSize(int size);
     // entryeditor_files.cpp: sound and command choice, preview
     void chooseFile(QPushButton *button);
-    void showSound(const QString &path);
-    void showCommand(const QString &path);
+    void showSound(const QString &path);   // empty: the built-in ring
+    void showCommand(const QString &path); // empty: none
     void stopPreview();
     // entryeditor_load.cpp: loading and saving
     void loadDays(const Entry &entry);
     QString existingOrReported(const QString &path, const QString &missingText);
 
     Store m_store;
-    int m_editedRow = -1;          // -1: a new entry
-    bool m_keptEnabled = true;     // an edit keeps the entry's enabled state
+    int m_editedRow = -1;      // -1: a new entry
+    bool m_keptEnabled = true; // an edit keeps the entry's enabled state
     Entry::Kind m_kind = Entry::Kind::Alarm;
-    bool m_repeatListOpen = false; // follows the summary item's expand and collapse signals
-    QString m_soundPath;           // empty: the built-in ring
-    QString m_commandPath;         // empty: no command file
+    bool m_repeatListOpen = false;     // follows the summary item's expand and collapse signals
+    QString m_soundPath;               // empty: the built-in ring
+    QString m_commandPath;             // empty: no command file
     QMediaPlayer *m_preview = nullptr; // exists only while a preview plays
 
     QPushButton *m_alarmButton = nullptr;

@@ -152,9 +152,9 @@ QString EntryRow::repeatShown() const
     return m_info->text();
 }
 
-const QPixmap *EntryRow::iconShown() const
+QPixmap EntryRow::iconShown() const
 {
-    return m_icon->pixmap();
+    return m_icon->pixmap(Qt::ReturnByValue);
 }
 
 void EntryRow::setEnableBox(bool on)

@@ -31,7 +31,7 @@ public:
     // What the row shows.
     QString nameText() const;
     QString repeatShown() const; // "   每周重复：星期一、星期五", "   每周重复：否", "" for a timer
-    const QPixmap *iconShown() const;
+    QPixmap iconShown() const;
     QCheckBox *enableBox() const { return m_box; }
 
     // The enable box without telling anyone: the caller already knows.
