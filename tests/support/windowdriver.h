@@ -64,7 +64,8 @@ public:
     void clickBox(int i) const
     {
         QCheckBox *box = row(i)->enableBox();
-        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->width() / 2 + 6, box->height() / 2));
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(box->width() / 2 + 6, box->height() / 2));
     }
 
     QSystemTrayIcon *tray() const { return w->findChild<QSystemTrayIcon *>(); }
