@@ -2,8 +2,11 @@
 // tray messages, the stop command, blinking, the next-ring text, and sounds that cannot play.
 #include "support/windowrig.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QStandardPaths>
 
 using namespace Rig;
 
@@ -11,6 +14,15 @@ namespace {
 
 const QString kAlarmTitle = QStringLiteral("闹钟时间到了");
 const QString kTimerTitle = QStringLiteral("计时器时间到了");
+
+// A script that appends "argument count|$0|arguments" to a marker file.
+QString markerScript(const TestHome &home, const QString &relativePath, const QString &marker)
+{
+    const QString path = home.makeFile(
+        relativePath, QStringLiteral("#!/bin/sh\necho \"$#|$0|$*\" >> '%1'\n").arg(marker).toUtf8());
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return path;
+}
 
 QImage iconImage(const QIcon &icon)
 {
@@ -59,6 +71,10 @@ private slots:
     void unplayableSoundFallsBack();
     void clockJumps_data();
     void clockJumps();
+    void commandFiles_data();
+    void commandFiles();
+    void awkwardStorageFile_data();
+    void awkwardStorageFile();
 };
 
 void TestScheduleRun::initTestCase()
@@ -538,6 +554,130 @@ void TestScheduleRun::clockJumps()
     for (int n = 0; n < 4; ++n)
         r.step(15000);
     QCOMPARE(r.rings.size(), 1);
+}
+
+void TestScheduleRun::commandFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected"); // {script} and {file} stand for the paths made below
+    QTest::newRow(".sh run by sh with its path alone") << ".sh"
+                                                       << "0|{file}|";
+    QTest::newRow(".desktop started with its Exec arguments") << ".desktop"
+                                                              << "1|{script}|--flag";
+    QTest::newRow("other file opened by the default application") << ".txt"
+                                                                  << "1|{script}|{file}";
+    QTest::newRow("file gone before the ring: nothing runs") << "gone"
+                                                             << "";
+}
+
+void TestScheduleRun::commandFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    TestHome home;
+    const QString marker = home.home() + QStringLiteral("/marker.txt");
+    const QString script = markerScript(home, QStringLiteral("bin/mark.sh"), marker);
+    QString file;
+    if (kind == QLatin1String(".sh") || kind == QLatin1String("gone")) {
+        file = markerScript(home, QStringLiteral("my dir, 'q'/run me.sh"), marker);
+    } else if (kind == QLatin1String(".desktop")) {
+        file =
+            home.makeFile(QStringLiteral("launchers/mark.desktop"),
+                          QStringLiteral("[Desktop Entry]\nType=Application\nName=Mark\nExec=%1 --flag %U\n")
+                              .arg(script)
+                              .toUtf8());
+    } else {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty(),
+                 "xdg-open is missing: run scripts/install-deps.sh --test");
+        file = home.makeFile(QStringLiteral("notes/my note, 'x'.txt"), "hello\n");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.home() + QStringLiteral("/.local/share")));
+        home.makeFile(QStringLiteral(".config/mimeapps.list"),
+                      "[Default Applications]\ntext/plain=tavrel-test-opener.desktop\n");
+        home.makeFile(QStringLiteral(".local/share/applications/tavrel-test-opener.desktop"),
+                      QStringLiteral("[Desktop Entry]\nType=Application\nName=Opener\nExec=%1 %f\n"
+                                     "MimeType=text/plain;\n")
+                          .arg(script)
+                          .toUtf8());
+    }
+    Entry e = timer(QStringLiteral("命令"), QStringLiteral("00:00:01"));
+    e.command = file;
+    e.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.3));
+    Rig::Window r({e}, home);
+
+    r.d->clickBox(0);
+    if (kind == QLatin1String("gone"))
+        QFile::remove(file);
+    r.step(1000);
+    QVERIFY(r.playing(0));
+    if (expected.isEmpty()) {
+        QTest::qWait(1000);
+        QVERIFY(!QFile::exists(marker));
+    } else {
+        expected.replace(QLatin1String("{script}"), script).replace(QLatin1String("{file}"), file);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+        QTRY_COMPARE(TestSupport::readFile(marker), expected.toUtf8() + '\n');
+    }
+    QVERIFY(r.waitForSilence());
+    QVERIFY(!r.box(0)->isChecked()); // the ring is over: disabled, and the command ran once
+    QTest::qWait(200);
+    QCOMPARE(TestSupport::readFile(marker).count('\n'), expected.isEmpty() ? 0 : 1);
+    qunsetenv("XDG_DATA_HOME");
+}
+
+// Whatever another program did to the file, unchecking a ringing entry silences it, and the state
+// lines are written only where the file can take them without losing anything.
+void TestScheduleRun::awkwardStorageFile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("header of one field: left as it is") << "one-field header" << 1 << false;
+    QTest::newRow("unreadable: left as it is") << "unreadable" << 1 << false;
+    QTest::newRow("lines after the last record kept") << "extra lines" << 1 << true;
+    QTest::newRow("a record beyond the twentieth kept") << "21st record" << 20 << true;
+}
+
+void TestScheduleRun::awkwardStorageFile()
+{
+    QFETCH(QString, change);
+    QFETCH(int, entries);
+    QFETCH(bool, written);
+    TestHome home;
+    QVector<Entry> list;
+    Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:00:00"));
+    bread.loop = true;
+    bread.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.3));
+    list << bread;
+    while (list.size() < entries)
+        list << alarm(QStringLiteral("闹%1").arg(list.size()), QStringLiteral("06:00"));
+    Rig::Window r(list, home);
+    r.d->clickBox(0);
+    QVERIFY(r.playing(0));
+    QByteArray before = home.storageBytes();
+    QByteArray extra;
+    if (change == QLatin1String("one-field header")) {
+        before.replace("数量,1,背景图片,无\n", "数量\n");
+        home.writeStorage(before);
+    } else if (change == QLatin1String("unreadable")) {
+        QFile::remove(home.storagePath());
+        QDir().mkpath(home.storagePath()); // a directory where the file was
+    } else if (change == QLatin1String("extra lines")) {
+        extra = "注释,由别的程序写入\n\n最后一行\n";
+    } else {
+        extra = StorageFile::joinLines(alarm(QStringLiteral("第二十一"), "05:00").toStoredLines(21));
+    }
+    if (!extra.isEmpty())
+        home.writeStorage(before + extra);
+
+    r.d->clickBox(0);
+    QVERIFY(!r.playing(0));
+    QCOMPARE(r.time(0), QStringLiteral("00:00:00"));
+    if (change == QLatin1String("unreadable"))
+        QVERIFY(QFileInfo(home.storagePath()).isDir());
+    else if (!written)
+        QCOMPARE(home.storageBytes(), before);
+    else
+        QCOMPARE(home.storageBytes(), fileOf(list) + extra);
 }
 
 TAVREL_TEST_MAIN(TestScheduleRun)
