@@ -89,7 +89,7 @@ QList<Rec> allOff(QList<Rec> recs)
 
 QStringList lines(const QByteArray &bytes)
 {
-    return StorageFile::splitLines(bytes);
+    return StorageFile::linesOf(bytes);
 }
 
 const QByteArray kWorkedExample = "数量,2,背景图片,无\n"
@@ -508,11 +508,11 @@ void TestStorage::splitLines()
     QFETCH(QStringList, expected);
     QFETCH(bool, valid);
     bool validUtf8 = !valid;
-    const QStringList got = StorageFile::splitLines(content, &validUtf8);
+    const QStringList got = StorageFile::linesOf(content, &validUtf8);
     QCOMPARE(validUtf8, valid);
     if (valid)
         QCOMPARE(got, expected);
-    QCOMPARE(StorageFile::joinLines(got).isEmpty(), content.isEmpty());
+    QCOMPARE(StorageFile::bytesOf(got).isEmpty(), content.isEmpty());
 }
 
 void TestStorage::migrate_data()
@@ -544,7 +544,7 @@ void TestStorage::migrate()
     QFETCH(QByteArray, after);
     QFETCH(int, records);
     int walked = -1;
-    QCOMPARE(StorageFile::joinLines(StorageFile::migrated(lines(before), &walked)), after);
+    QCOMPARE(StorageFile::bytesOf(StorageFile::migrated(lines(before), &walked)), after);
     QCOMPARE(walked, records);
 }
 
@@ -581,7 +581,7 @@ void TestStorage::stateLines()
     QFETCH(QByteArray, after);
     const QStringList changed = states.isEmpty() ? StorageFile::withStatesOff(lines(before))
                                                  : StorageFile::withStates(lines(before), states);
-    QCOMPARE(StorageFile::joinLines(changed), after);
+    QCOMPARE(StorageFile::bytesOf(changed), after);
 }
 
 void TestStorage::damage_data()
@@ -637,7 +637,7 @@ void TestStorage::damage_data()
         swapped.swapItemsAt(10 + k, 11 + k);
         QTest::newRow(
             qPrintable(QStringLiteral("second record: %1 and %2 swapped").arg(keys.at(k), keys.at(k + 1))))
-            << StorageFile::joinLines(swapped) << second;
+            << StorageFile::bytesOf(swapped) << second;
     }
     QByteArray renamed = two;
     renamed.replace("名称,条目2", "名字,条目2");
@@ -970,7 +970,7 @@ void TestStorage::lostEntriesPutBack()
     const QByteArray good = home.storageBytes();
     QByteArray changed;
     if (outside == QLatin1String("append"))
-        changed = StorageFile::joinLines(StorageFile::withAppended(lines(good), [] {
+        changed = StorageFile::bytesOf(StorageFile::withAppended(lines(good), [] {
             Entry e;
             e.name = QStringLiteral("外来");
             return e;
@@ -1200,8 +1200,8 @@ QByteArray mutate(QByteArray bytes, QRandomGenerator &random, QString *how)
 // eight-line records, turn states off and drop blank lines.
 bool keptInOrder(const QByteArray &input, const QByteArray &output, QString *missing)
 {
-    const QStringList out = StorageFile::splitLines(output);
-    const QStringList in = StorageFile::splitLines(input);
+    const QStringList out = StorageFile::linesOf(output);
+    const QStringList in = StorageFile::linesOf(input);
     if (in.isEmpty())
         return true;
     // An old two-field header gains its background field.
