@@ -381,9 +381,17 @@ StorageContents StorageFile::contentsOf(const QStringList &lines, int records)
     const StorageHeader h = StorageHeader::read(lines.value(0));
     c.headerRead = h.fieldCount > 2;
     c.background = h.background == kNone ? QString() : h.background;
-    for (int r = 0; r < qMin(records, kMaxEntries); ++r) {
+    const int n = qBound(0, records, kMaxEntries);
+    c.entries.reserve(n);
+    c.problems.reserve(n);
+    QStringList nine;
+    for (int k = 0; k < kRecordLines; ++k)
+        nine << QString();
+    for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < kRecordLines; ++k)
+            nine[k] = lines.value(1 + r * kRecordLines + k); // short files read as empty lines
         Entry::ReadProblem problem = Entry::ReadProblem::None;
-        c.entries << Entry::fromStoredLines(recordLines(lines, r), &problem);
+        c.entries << Entry::fromStoredLines(nine, &problem);
         c.problems << problem;
     }
     return c;

@@ -2,6 +2,7 @@
 // file's lines, and the storage file's operations on real files in a temporary HOME.
 #include "core/entry.h"
 #include "core/storagefile.h"
+#include "fuzz/storageinvariants.h"
 #include "support/corehome.h"
 
 #include <QCoreApplication>
@@ -224,6 +225,8 @@ private slots:
     void noBackupMeansNoRewrite();
     void symlinkWrittenThrough();
     void mutatedFilesSurvive();
+    void corpus_data();
+    void corpus();
 };
 
 // --- An entry's nine lines ------------------------------------------------------------------
@@ -1279,6 +1282,37 @@ void TestStorage::mutatedFilesSurvive()
         QVERIFY2(StorageFile::damage(output).isEmpty() || !result.notices.isEmpty(), qPrintable(context));
     }
     qInfo("%d of %d mutated files were damaged and backed up", backedUp, runs);
+}
+
+void TestStorage::corpus_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QDir dir(QStringLiteral(TAVREL_FUZZ_CORPUS));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY2(names.size() >= 30, "the fuzz corpus is missing");
+    for (const QString &name : names)
+        QTest::newRow(name.toUtf8().constData()) << CoreTestHome::read(dir.filePath(name));
+}
+
+// Every starting input of the fuzz targets and every input they ever broke a rule with: the
+// rules of the readers and rewrites, then the real start-up on it.
+void TestStorage::corpus()
+{
+    QFETCH(QByteArray, bytes);
+    const QString broken = StorageInvariants::check(bytes);
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    CoreTestHome home;
+    home.writeStorage(bytes);
+    StorageFile storage;
+    const StorageResult start = storage.prepare();
+    QVERIFY(start.ok());
+    const bool damaged = !bytes.isEmpty() && !StorageFile::damage(bytes).isEmpty();
+    QCOMPARE(start.notices.size(), damaged ? 1 : 0);
+    if (damaged)
+        QCOMPARE(CoreTestHome::read(start.notices.first().backupPath), bytes);
+    QCOMPARE(home.storageBytes(), StorageFile::preparedBytes(bytes));
+    StorageContents contents;
+    QCOMPARE(storage.load(&contents).entryCount, StorageInvariants::startupRows(bytes));
 }
 
 int main(int argc, char *argv[])
