@@ -155,6 +155,12 @@ QString recordDamage(const QStringList &lines, int r, int pos, int *next)
 
 QByteArray readBytes(const QString &path, bool *ok)
 {
+    // Only a regular file (or a link to one) is read: opening a named pipe would wait forever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *ok = false;
+        return QByteArray();
+    }
     QFile file(path);
     *ok = file.open(QIODevice::ReadOnly);
     return *ok ? file.readAll() : QByteArray();

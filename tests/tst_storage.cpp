@@ -14,6 +14,7 @@
 
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -1018,6 +1019,10 @@ void TestStorage::unreadableAtStart_data()
     QTest::newRow("mode 000") << "mode 000"
                               << QStringLiteral("无法读取存储文件，列表暂时为空，文件没有改动：\n%1"
                                                 "\n请检查文件的读取权限后重新启动程序。");
+    QTest::newRow("a named pipe in its place")
+        << "fifo"
+        << QStringLiteral("无法读取存储文件，列表暂时为空，文件没有改动：\n%1"
+                          "\n请检查文件的读取权限后重新启动程序。");
     QTest::newRow("a directory in its place")
         << "directory"
         << QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n%1"
@@ -1033,12 +1038,15 @@ void TestStorage::unreadableAtStart()
     const QByteArray before = file(numbered(3));
     const bool directory = form == QLatin1String("directory");
     const QString inside = home.storagePath() + QStringLiteral("/留着.txt");
+    const bool fifo = form == QLatin1String("fifo");
     if (directory)
         CoreTestHome::write(inside, before);
+    else if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(home.storagePath()).constData(), 0600), 0);
     else
         home.writeStorage(before);
     const QFile::Permissions mode = QFile::permissions(home.storagePath());
-    if (!directory)
+    if (!directory && !fifo)
         QFile::setPermissions(home.storagePath(), QFile::Permissions());
     {
         AsOrdinaryUser user;
@@ -1059,6 +1067,8 @@ void TestStorage::unreadableAtStart()
     QFile::setPermissions(home.storagePath(), mode);
     if (directory)
         QCOMPARE(CoreTestHome::read(inside), before);
+    else if (fifo)
+        QVERIFY(!QFileInfo(home.storagePath()).isFile()); // still the pipe, never replaced
     else
         QCOMPARE(home.storageBytes(), before);
     QCOMPARE(home.others(), QStringList());
