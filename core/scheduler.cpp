@@ -320,7 +320,8 @@ void Scheduler::advanceAlarm(int i, const Instant &now, Outcome &out)
         s.nextDueMs = kNone;
     }
     Ring missed;
-    for (qint64 due = alarmNextDueMs(i, nowMs); due != kNone && due <= nowMs; due = alarmNextDueMs(i, nowMs)) {
+    for (qint64 due = alarmNextDueMs(i, nowMs); due != kNone && due <= nowMs;
+         due = alarmNextDueMs(i, nowMs)) {
         s.handledThroughMs = due;
         s.nextDueMs = kNone;
         const Ring ring{i, QDateTime::fromMSecsSinceEpoch(due), nowMs - due >= kMinuteMs};

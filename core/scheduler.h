@@ -23,7 +23,10 @@ struct Outcome
     QVector<int> finished; // over for good: uncheck and store as disabled (one-shot alarms, timers)
     QVector<Ring> missed;  // skipped more than twelve hours ago: not rung, listed in one prompt
 
-    bool isEmpty() const { return silenced.isEmpty() && rings.isEmpty() && finished.isEmpty() && missed.isEmpty(); }
+    bool isEmpty() const
+    {
+        return silenced.isEmpty() && rings.isEmpty() && finished.isEmpty() && missed.isEmpty();
+    }
     void append(const Outcome &other);
 };
 
