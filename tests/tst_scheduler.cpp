@@ -1,10 +1,14 @@
 // The scheduler driven through traces of time: ticks, stalls, clock steps, daylight-saving changes,
 // sounds ending, the stop command, entries enabled and edited at awkward moments.
+#include "core/clock.h"
 #include "core/nextring.h"
 #include "core/scheduler.h"
+#include "core/wallclockwatcher.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <time.h>
@@ -91,6 +95,7 @@ public:
     }
 
     Scheduler &scheduler() { return m_scheduler; }
+    void logDays() { m_withDay = true; }
     const Instant &now() const { return m_now; }
 
 private:
@@ -108,6 +113,8 @@ private:
         } else if (t.startsWith(QLatin1String("stall+"))) { // no tick for a while (or suspend)
             m_now = m_now.later(durationMs(t.mid(6)));
             take(m_scheduler.advance(m_now));
+        } else if (t.startsWith(QLatin1String("live+"))) {
+            live(durationMs(t.mid(5)));
         } else if (t == QLatin1String("stop")) {
             take(m_scheduler.stop(m_now));
         } else if (t.startsWith(QLatin1String("sound"))) { // a sound played once has ended
@@ -130,6 +137,22 @@ private:
         }
     }
 
+    // Time passing as the window sees it when idle: woken by the single-shot timer at each due
+    // time, every sound lasting 0.3 s.
+    void live(qint64 ms)
+    {
+        const qint64 end = m_now.bootMs + ms;
+        while (m_now.bootMs < end) {
+            const qint64 wait = m_scheduler.msUntilNextDue(m_now);
+            tick(wait < 0 ? end - m_now.bootMs : qMin(wait, end - m_now.bootMs));
+            const QVector<Ring> rang = m_lastRings;
+            if (!rang.isEmpty())
+                tick(300);
+            for (const Ring &r : rang)
+                take(m_scheduler.soundEnded(r.entry, m_now));
+        }
+    }
+
     void tick(qint64 ms)
     {
         m_now = m_now.later(ms);
@@ -138,11 +161,14 @@ private:
 
     void take(const Outcome &out)
     {
+        m_lastRings = out.rings;
         const QString at = m_now.wall.toString(QStringLiteral("HH:mm:ss"));
         for (int i : out.silenced)
             m_log << QStringLiteral("silence %1").arg(i);
         for (const Ring &r : out.rings) {
-            QString line = QStringLiteral("ring %1 %2").arg(r.entry).arg(at);
+            QString line = QStringLiteral("ring %1 %2")
+                               .arg(r.entry)
+                               .arg(m_withDay ? QLocale::c().toString(m_now.wall, "ddd ") + at : at);
             if (r.late)
                 line += QStringLiteral(" late ") + r.due.toString(QStringLiteral("HH:mm"));
             m_log << line;
@@ -150,13 +176,16 @@ private:
         for (int i : out.finished)
             m_log << QStringLiteral("finish %1").arg(i);
         for (const Ring &r : out.missed)
-            m_log << QStringLiteral("missed %1 ").arg(r.entry) + r.due.toString(QStringLiteral("ddd HH:mm"));
+            m_log << QStringLiteral("missed %1 ").arg(r.entry) +
+                         QLocale::c().toString(r.due, QStringLiteral("ddd HH:mm"));
     }
 
     QVector<Entry> m_entries;
     Scheduler m_scheduler;
     Instant m_now;
     QStringList m_log;
+    QVector<Ring> m_lastRings;
+    bool m_withDay = false;
 };
 
 } // namespace
@@ -169,6 +198,8 @@ private slots:
     void init() { useTimeZone("Europe/Berlin"); }
     void rings_data();
     void rings();
+    void week_data();
+    void week();
     void occurrence_data();
     void occurrence();
     void countdownTexts_data();
@@ -181,6 +212,13 @@ private slots:
     void nextRing();
     void wakeUp_data();
     void wakeUp();
+    void pinnedClock();
+    void weekdayNames_data();
+    void weekdayNames();
+    void wallClockSteps_data();
+    void wallClockSteps();
+    void wakeUpInterval_data();
+    void wakeUpInterval();
 };
 
 void TestScheduler::rings_data()
@@ -330,6 +368,47 @@ void TestScheduler::rings()
     QFETCH(QString, trace);
     QFETCH(QStringList, log);
     TraceRun run(entries);
+    QCOMPARE(run.run(trace), log);
+}
+
+void TestScheduler::week_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("trace");
+    QTest::addColumn<QStringList>("log");
+    QTest::newRow("a week and a day")
+        << QStringList{"A 07:30 Mon,Fri"} << "Mon 00:00:00 live+8d"
+        << QStringList{"ring 0 Mon 07:30:00", "ring 0 Fri 07:30:00", "ring 0 Mon 07:30:00"};
+    QTest::newRow("every day of a week")
+        << QStringList{"A 07:30 daily"} << "Mon 00:00:00 live+7d"
+        << QStringList{"ring 0 Mon 07:30:00", "ring 0 Tue 07:30:00", "ring 0 Wed 07:30:00",
+                       "ring 0 Thu 07:30:00", "ring 0 Fri 07:30:00", "ring 0 Sat 07:30:00",
+                       "ring 0 Sun 07:30:00"};
+    QTest::newRow("weekend alarm over the working week")
+        << QStringList{"A 07:30 Sat,Sun"} << "Mon 00:00:00 live+5d" << QStringList{};
+    QTest::newRow("once: rings, then finished")
+        << QStringList{"A 07:30"} << "Mon 07:00:00 live+2d" << QStringList{"ring 0 Mon 07:30:00", "finish 0"};
+    QTest::newRow("once, enabled after its time: the next day")
+        << QStringList{"A 07:30"} << "Mon 08:00:00 live+2d" << QStringList{"ring 0 Tue 07:30:00", "finish 0"};
+    QTest::newRow("alarms and timers interleaved")
+        << QStringList{"A 07:30 Mon", "T 00:45:00", "A 07:15"} << "Mon 06:50:00 live+1h"
+        << QStringList{"ring 2 Mon 07:15:00", "finish 2", "ring 0 Mon 07:30:00", "ring 1 Mon 07:35:00",
+                       "finish 1"};
+    QTest::newRow("across the spring change, every day")
+        << QStringList{"A 02:30 daily"} << "2025-03-29 00:00:00 live+3d"
+        << QStringList{"ring 0 Sat 02:30:00", "ring 0 Sun 03:00:00", "ring 0 Mon 02:30:00"};
+    QTest::newRow("across the autumn change, every day")
+        << QStringList{"A 02:30 daily"} << "2025-10-25 00:00:00 live+3d"
+        << QStringList{"ring 0 Sat 02:30:00", "ring 0 Sun 02:30:00", "ring 0 Mon 02:30:00"};
+}
+
+void TestScheduler::week()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, trace);
+    QFETCH(QStringList, log);
+    TraceRun run(entries);
+    run.logDays();
     QCOMPARE(run.run(trace), log);
 }
 
@@ -529,6 +608,98 @@ void TestScheduler::wakeUp()
     TraceRun run(entries);
     run.run(trace);
     QCOMPARE(run.scheduler().msUntilNextDue(run.now()), ms);
+}
+
+void TestScheduler::pinnedClock()
+{
+    const QDateTime start(QDate(2025, 3, 30), QTime(1, 59, 30));
+    SystemClock::pin(start, 1000);
+    SystemClock::advance(60000); // across the spring change: both clocks move by real time
+    QCOMPARE(SystemClock::now().wall, start.addSecs(60));
+    QCOMPARE(SystemClock::now().wall.time(), QTime(3, 0, 30));
+    QCOMPARE(SystemClock::now().bootMs, qint64(61000));
+    SystemClock::stepWall(-25000); // the wall clock alone
+    QCOMPARE(SystemClock::now().wall, start.addSecs(35));
+    QCOMPARE(SystemClock::now().bootMs, qint64(61000));
+    SystemClock::unpin();
+    QVERIFY(!SystemClock::isPinned());
+    const Instant a = SystemClock::now();
+    const Instant b = SystemClock::now();
+    QVERIFY(a.bootMs > 0 && b.bootMs >= a.bootMs);
+    QVERIFY(qAbs(a.wall.msecsTo(QDateTime::currentDateTime())) < 5000);
+}
+
+void TestScheduler::weekdayNames_data()
+{
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Monday") << 1 << "星期一";
+    QTest::newRow("Sunday") << 7 << "星期日";
+    QTest::newRow("out of range") << 0 << "";
+}
+
+void TestScheduler::weekdayNames()
+{
+    QFETCH(int, day);
+    QFETCH(QString, name);
+    QCOMPARE(SystemClock::weekdayName(Qt::DayOfWeek(day)), name);
+}
+
+void TestScheduler::wallClockSteps_data()
+{
+    QTest::addColumn<QString>("moves"); // "wall/boot" milliseconds each clock moved since the last reading
+    QTest::addColumn<QString>("noticed");
+    QTest::newRow("ticks") << "500/500 500/500 600/600"
+                           << "---";
+    QTest::newRow("stall moves both") << "3600000/3600000"
+                                      << "-";
+    QTest::newRow("small drift tolerated") << "1500/500 500/1500"
+                                           << "--";
+    QTest::newRow("set back") << "500/500 -25000/500 500/500"
+                              << "-x-";
+    QTest::newRow("set forward an hour") << "3600500/500"
+                                         << "x";
+    QTest::newRow("just over the tolerance") << "2501/500"
+                                             << "x";
+    QTest::newRow("exactly the tolerance") << "2500/500"
+                                           << "-";
+}
+
+void TestScheduler::wallClockSteps()
+{
+    QFETCH(QString, moves);
+    QFETCH(QString, noticed);
+    WallClockWatcher watcher;
+    QSignalSpy changed(&watcher, &WallClockWatcher::wallClockChanged);
+    Instant now{QDateTime(QDate(2025, 1, 6), QTime(7, 0)), 5000000};
+    QVERIFY(!watcher.checkReading(now)); // the first reading has nothing to compare with
+    QString seen;
+    for (const QString &move : moves.split(' ')) {
+        now.wall = now.wall.addMSecs(move.section('/', 0, 0).toLongLong());
+        now.bootMs += move.section('/', 1, 1).toLongLong();
+        seen += watcher.checkReading(now) ? 'x' : '-';
+    }
+    QCOMPARE(seen, noticed);
+    QCOMPARE(changed.count(), int(noticed.count('x')));
+    QVERIFY(watcher.isWatching()); // Linux has had cancel-on-set timers since 3.0
+}
+
+void TestScheduler::wakeUpInterval_data()
+{
+    QTest::addColumn<qint64>("msUntilDue");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("overdue fires at once") << qint64(-40) << 0;
+    QTest::newRow("due now") << qint64(0) << 0;
+    QTest::newRow("in 750 ms") << qint64(750) << 750;
+    QTest::newRow("far away is re-armed within a minute")
+        << qint64(7 * 86400000LL) << WallClockWatcher::kLongestWaitMs;
+}
+
+void TestScheduler::wakeUpInterval()
+{
+    QFETCH(qint64, msUntilDue);
+    QFETCH(int, interval);
+    QCOMPARE(WallClockWatcher::wakeUpInterval(msUntilDue), interval);
 }
 
 QTEST_GUILESS_MAIN(TestScheduler)

@@ -429,6 +429,10 @@ private:
             if (!e.contains(line))
                 ++m_tally.other;
         }
+        for (const QString &line : e) {
+            if (!line.startsWith(QLatin1String("ring")) && !a.contains(line))
+                ++m_tally.other;
+        }
         if (m_tally.firstFault.isEmpty()) {
             m_tally.firstFault = QStringLiteral("seed %1, %2 at %3 (%4): scheduler [%5], model [%6]")
                                      .arg(m_seed)
