@@ -46,13 +46,20 @@ struct Outcome
 // and duration keeps the entry's state, so editing a ringing entry's name or sound does not
 // silence it. Another entry changing never touches an entry.
 // A ringing entry stays ringing until soundEnded() or stop(): then a one-shot alarm or a timer
-// is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring.
+// is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring; a weekly
+// alarm still ringing when its next occurrence comes rings again (start its sound afresh).
+// A time the clocks skip rings when the gap ends; a repeated time rings at its first pass only.
+//
+// Every call that takes `now` returns what happened, including whatever fell due at `now`, so
+// the window never needs a second call to catch a ring its own change caused. The scheduler
+// keeps its own copy of each entry: after `finished`, entry(i).enabled is false.
 class Scheduler
 {
 public:
     static constexpr qint64 kCatchUpMs = 12 * 3600 * 1000; // skipped rings younger than this ring late
 
     // The whole list at once (start-up, loading): every state fresh, enabled ones start now.
+    // Not for single changes: it forgets which occurrences rang.
     Outcome setEntries(const QVector<Entry> &entries, const Instant &now);
     // A new entry at the end of the list.
     Outcome entryAdded(const Entry &entry, const Instant &now);
