@@ -49,6 +49,7 @@ struct Outcome
 // is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring; a weekly
 // alarm still ringing when its next occurrence comes rings again (start its sound afresh).
 // A time the clocks skip rings when the gap ends; a repeated time rings at its first pass only.
+// Moving to another time zone makes alarms ring at their time there, from the move on.
 //
 // Every call that takes `now` returns what happened, including whatever fell due at `now`, so
 // the window never needs a second call to catch a ring its own change caused. The scheduler
@@ -128,6 +129,7 @@ private:
 
     QVector<Entry> m_entries;
     QVector<State> m_states;
+    int m_utcOffset = 0; // of the wall clock at the last advance: a change of zone moves every alarm
 };
 
 #endif // TAVREL_CORE_SCHEDULER_H

@@ -115,6 +115,11 @@ private:
             take(m_scheduler.advance(m_now));
         } else if (t.startsWith(QLatin1String("live+"))) {
             live(durationMs(t.mid(5)));
+        } else if (t.startsWith(QLatin1String("tz="))) { // the user moves to another time zone
+            const qint64 ms = m_now.wall.toMSecsSinceEpoch();
+            useTimeZone(t.mid(3).toLatin1().constData());
+            m_now.wall = QDateTime::fromMSecsSinceEpoch(ms);
+            take(m_scheduler.advance(m_now));
         } else if (t == QLatin1String("stop")) {
             take(m_scheduler.stop(m_now));
         } else if (t.startsWith(QLatin1String("sound"))) { // a sound played once has ended
@@ -344,6 +349,12 @@ void TestScheduler::rings_data()
     QTest::newRow("timer re-enabled starts again in full")
         << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 on0 +50s +11s"
         << QStringList{"ring 0 07:01:50"};
+
+    QTest::newRow("moved to another time zone: rings at its time there")
+        << daily << "Mon 06:00:00 tz=America/New_York live+8h" << QStringList{"ring 0 07:30:00"};
+    // Its 07:30 there passed before the move in real time: it is not a skipped ring.
+    QTest::newRow("moved east past its time: the next day")
+        << daily << "Mon 06:00:00 tz=Asia/Tokyo live+18h" << QStringList{"ring 0 07:30:00"};
 
     // Daylight saving in Berlin
     QTest::newRow("alarm in the skipped hour rings when the gap ends")

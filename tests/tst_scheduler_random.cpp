@@ -3,7 +3,8 @@
 // hours, the wall clock is stepped both ways, the clocks change for daylight saving in three
 // zones, entries are enabled, disabled and edited at random moments.
 //
-// TAVREL_SEED=<n> replays one run; TAVREL_TRACES=<n> runs more (or fewer) traces.
+// TAVREL_SEED=<n> replays one run; TAVREL_TRACES=<n> runs more (or fewer) traces (for long runs
+// raise QTEST_FUNCTION_TIMEOUT, in ms, above its five minutes).
 #include "core/nextring.h"
 #include "core/scheduler.h"
 
