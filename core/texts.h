@@ -53,6 +53,32 @@ inline const QString kSunday = QStringLiteral("星期日");
 inline const QStringList kDayNames = {kMonday, kTuesday, kWednesday, kThursday, kFriday, kSaturday, kSunday};
 
 // ---------------------------------------------------------------------------------------------
+// What the storage file's reader reports (StorageNotice::text() composes the prompts)
+// ---------------------------------------------------------------------------------------------
+
+// Why a file counts as damaged.
+inline const QString kDamageHeader = QStringLiteral("首行无法识别");
+inline const QString kDamageCount = QStringLiteral("条目数量无法识别");
+inline const QString kDamageCountRange = QStringLiteral("条目数量不在0到20之间");
+inline const QString kDamageRecord = QStringLiteral("第%1个条目格式不对"); // %1: 1-based entry
+inline const QString kDamageShort = QStringLiteral("文件比条目数量所说的短");
+inline const QString kDamageTrailing = QStringLiteral("最后一个条目之后还有多余的行");
+inline const QString kDamageUtf8 = QStringLiteral("不是有效的UTF-8文本");
+
+inline const QString kDamagedBackedUp = QStringLiteral("存储文件内容有误（%1），原文件已原样备份为：\n%2");
+inline const QString kDamagedNoBackup =
+    QStringLiteral("存储文件内容有误（%1），且无法备份到：\n%2\n为保护原有内容，本次运行不会改动存储文件；"
+                   "请检查磁盘空间和文件权限后重新启动程序。");
+inline const QString kUnreadableAtStart = QStringLiteral(
+    "无法读取存储文件，列表暂时为空，文件没有改动：\n%1\n请检查文件的读取权限后重新启动程序。");
+inline const QString kOccupiedByDirectory =
+    QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n%1"
+                   "\n请移走该文件夹后重新启动程序。");
+inline const QString kLostEntriesRestored =
+    QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
+                   "已按列表恢复存储文件，截短后的文件已原样备份为：\n%1");
+
+// ---------------------------------------------------------------------------------------------
 // Shown on screen: the editor, prompts, the reminder and the help
 // ---------------------------------------------------------------------------------------------
 
