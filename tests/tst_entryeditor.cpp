@@ -473,42 +473,16 @@ void TestEntryEditor::fileButtons_data()
     QTest::addColumn<QString>("file");  // chosen in the file dialog (empty: cancelled)
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("title"); // of the file dialog
-    QTest::newRow("music with a comma") << "soundButton"
-                                        << "left"
-                                        << "音乐/a,b.mp3"
-                                        << "a,b.mp3"
-                                        << "选择音乐文件";
-    QTest::newRow("command script") << "commandButton"
-                                    << "left"
-                                    << "bin/wake.sh"
-                                    << "wake.sh"
-                                    << "选择命令文件";
-    QTest::newRow("music chosen with the keyboard") << "soundButton"
-                                                    << "space"
-                                                    << "k.mp3"
-                                                    << "k.mp3"
-                                                    << "选择音乐文件";
-    QTest::newRow("music cancelled") << "soundButton"
-                                     << "left"
-                                     << ""
-                                     << "r.mp3"
-                                     << "选择音乐文件";
-    QTest::newRow("command cancelled") << "commandButton"
-                                       << "left"
-                                       << ""
-                                       << "w.sh"
-                                       << "选择命令文件";
-    QTest::newRow("music path with a line break refused") << "soundButton"
-                                                          << "left"
-                                                          << "音乐\n新/x.mp3"
-                                                          << "r.mp3"
-                                                          << "选择音乐文件";
-    QTest::newRow("right press: default ring") << "soundButton"
-                                               << "right"
-                                               << "" << Texts::kDefaultSoundCaption << "";
-    QTest::newRow("right press: no command") << "commandButton"
-                                             << "right"
-                                             << "" << Texts::kNoCommandCaption << "";
+    // clang-format off
+    QTest::newRow("music with a comma")      << "soundButton"   << "left"  << "音乐/a,b.mp3" << "a,b.mp3"   << "选择音乐文件";
+    QTest::newRow("command script")          << "commandButton" << "left"  << "bin/wake.sh"  << "wake.sh"   << "选择命令文件";
+    QTest::newRow("music from the keyboard") << "soundButton"   << "space" << "k.mp3"        << "k.mp3"     << "选择音乐文件";
+    QTest::newRow("music cancelled")         << "soundButton"   << "left"  << ""             << "r.mp3"     << "选择音乐文件";
+    QTest::newRow("command cancelled")       << "commandButton" << "left"  << ""             << "w.sh"      << "选择命令文件";
+    QTest::newRow("path with a line break")  << "soundButton"   << "left"  << "音乐\n新/x.mp3" << "r.mp3"   << "选择音乐文件";
+    QTest::newRow("right: default ring")     << "soundButton"   << "right" << "" << Texts::kDefaultSoundCaption << "";
+    QTest::newRow("right: no command")       << "commandButton" << "right" << "" << Texts::kNoCommandCaption   << "";
+    // clang-format on
 }
 
 // Each starts from an entry with a chosen music and command file loaded.
