@@ -135,7 +135,8 @@ struct Rig
         QTest::mousePress(w<QPushButton>(button), Qt::LeftButton);
     }
 
-    // Works the editor: "alarm", "timer", "name:x", "time:0130", "up", "open", "day:星期一",
+    // Works the editor: "alarm", "timer", "name:x", "time:0130" (click the hours, then type),
+    // "keys:0130" (type only), "up", "down", "open", "day:星期一",
     // "sound:a.mp3", "command:b.sh", "rightsound", "rightcommand", "loop", "save",
     // "load:<row>:<entry>".
     void run(const QStringList &steps)
@@ -149,8 +150,10 @@ struct Rig
                 typeInto(w("nameEdit"), arg);
             } else if (step.startsWith("time:")) {
                 typeTime(arg);
-            } else if (step == "up") {
-                QTest::keyClick(w("timeEdit"), Qt::Key_Up);
+            } else if (step.startsWith("keys:")) {
+                QTest::keyClicks(w("timeEdit"), arg);
+            } else if (step == "up" || step == "down") {
+                QTest::keyClick(w("timeEdit"), step == "up" ? Qt::Key_Up : Qt::Key_Down);
             } else if (step == "open") {
                 w<QTreeWidget>("repeatList")->expandItem(summary());
             } else if (step.startsWith("day:")) {
@@ -302,6 +305,12 @@ void TestEntryEditor::typingTheTime_data()
         << QStringList{"time:99"} << "09:09";
     QTest::newRow("alarm: hours stop at 23") << QStringList{"time:2959"} << "23:59";
     QTest::newRow("timer: six digits") << QStringList{"timer", "time:013000"} << "01:30:00";
+    QTest::newRow("timer: a step, then digits carried on from section to section")
+        << QStringList{"timer", "time:", "up", "down", "keys:002000"} << "00:20:00";
+    QTest::newRow("timer: a colon moves on without a second digit")
+        << QStringList{"timer", "time:1:2:3"} << "01:02:03";
+    QTest::newRow("backspace clears the hours only")
+        << QStringList{"time:0730", "time:", "keys:\b"} << "00:30";
     QTest::newRow("timer: hours past a day") << QStringList{"timer", "time:48"} << "48:00:00";
     QTest::newRow("timer: up steps the hours past 23")
         << QStringList{"timer", "time:23", "time:", "up"} << "24:00:00";
