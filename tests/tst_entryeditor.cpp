@@ -438,6 +438,8 @@ void TestEntryEditor::waysOutReset_data()
     QTest::newRow("关闭") << "button";
     QTest::newRow("frame close") << "close";
     QTest::newRow("Escape") << "escape";
+    QTest::newRow("Escape in the name field") << "escape:nameEdit";
+    QTest::newRow("Escape in the time field") << "escape:timeEdit";
 }
 
 void TestEntryEditor::waysOutReset()
@@ -452,7 +454,7 @@ void TestEntryEditor::waysOutReset()
     else if (way == "close")
         r.e->close();
     else
-        QTest::keyClick(r.e, Qt::Key_Escape);
+        QTest::keyClick(way == "escape" ? r.e : r.w(way.section(':', 1)), Qt::Key_Escape);
 
     QVERIFY(!r.e->isVisible());
     QVERIFY(!r.e->isEditing());
