@@ -629,24 +629,31 @@ void TestEntryEditor::accessibleNames_data()
     QTest::addColumn<QString>("widget");
     QTest::addColumn<int>("role");
     QTest::addColumn<QString>("name");
-    QTest::newRow("name field") << "nameEdit" << int(QAccessible::EditableText) << "名称：";
-    QTest::newRow("time field") << "timeEdit" << int(QAccessible::SpinBox) << "时间：";
+    QTest::addColumn<QString>("description");
+    QTest::newRow("name field") << "nameEdit" << int(QAccessible::EditableText) << "名称："
+                                << "";
+    QTest::newRow("time field") << "timeEdit" << int(QAccessible::SpinBox) << "时间：" << Texts::kAlarmHint;
     for (int d = 0; d < 7; ++d)
-        QTest::addRow("weekday %d", d + 1)
-            << QStringLiteral("dayBox%1").arg(d + 1) << int(QAccessible::CheckBox) << Texts::kDayNames[d];
-    QTest::newRow("sound button") << "soundButton" << int(QAccessible::Button) << Texts::kDefaultSoundCaption;
-    QTest::newRow("loop box") << "loopBox" << int(QAccessible::CheckBox) << "反复闹铃";
+        QTest::addRow("weekday %d", d + 1) << QStringLiteral("dayBox%1").arg(d + 1)
+                                           << int(QAccessible::CheckBox) << Texts::kDayNames[d] << "";
+    QTest::newRow("sound button") << "soundButton" << int(QAccessible::Button) << "r.mp3"
+                                  << "播放响铃";
+    QTest::newRow("command button") << "commandButton" << int(QAccessible::Button) << Texts::kNoCommandCaption
+                                    << "执行文件:";
+    QTest::newRow("loop box") << "loopBox" << int(QAccessible::CheckBox) << "反复闹铃"
+                              << "";
 }
 
 void TestEntryEditor::accessibleNames()
 {
     QFETCH(QString, widget);
     Rig r;
-    r.run({"open"});
+    r.run({"load:0:alarm|x|07:30|星期一|@r.mp3||loop|on"});
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(r.w(widget));
     QVERIFY(iface);
     QTEST(int(iface->role()), "role");
     QTEST(iface->text(QAccessible::Name), "name");
+    QTEST(iface->text(QAccessible::Description), "description");
     // Reachable from the dialog, not hidden inside the repeat list's cells.
     QAccessibleInterface *dialog = QAccessible::queryAccessibleInterface(r.e);
     bool found = false;

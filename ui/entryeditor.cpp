@@ -237,6 +237,9 @@ void EntryEditor::labelForScreenReaders()
     m_timeLabel->setBuddy(m_timeEdit);
     m_ringLabel->setBuddy(m_soundButton);
     m_commandLabel->setBuddy(m_commandButton);
+    // A button's name is its caption, which for a chosen file is just the file's name.
+    m_soundButton->setAccessibleDescription(kRingLabel);
+    m_commandButton->setAccessibleDescription(kCommandLabel);
     m_repeatList->setAccessibleName(kRepeatPrefix);
     m_timeEdit->setAccessibleDescription(kAlarmHint);
 }
