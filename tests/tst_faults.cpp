@@ -107,7 +107,7 @@ QByteArray storage(int count, bool firstOn = false, const QString &namePad = QSt
     for (int n = 1; n <= count; ++n)
         lines << StorageFile::composeRecord(entry(n, QStringLiteral("条目") + QString::number(n) + namePad,
                                                   firstOn && n == 1 ? StorageFile::kOn : StorageFile::kOff));
-    return StorageFile::joinLines(lines);
+    return StorageFile::bytesOf(lines);
 }
 
 // Every prompt on screen, in one string that a failed comparison prints whole.
@@ -415,7 +415,7 @@ void TestFaults::changedBehindTheProgram()
     QByteArray changed;
     if (outside == QLatin1String("append")) {
         QStringList lines = StorageFile::splitLines(QString::fromUtf8(good));
-        changed = StorageFile::joinLines(EntryRecord::appendRecord(lines, entry(4, QStringLiteral("外来"))));
+        changed = StorageFile::bytesOf(EntryRecord::appendRecord(lines, entry(4, QStringLiteral("外来"))));
     } else if (outside == QLatin1String("cut")) {
         changed = good.left(good.size() / 2);
     }
