@@ -55,10 +55,10 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
         shown.enabled = m_scheduler.isEnabled(i);
         m_rows.at(i)->showEntry(shown, width());
         m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
-        if (!atStart && i == 0)
-            showStoredBackground(true);
     }
     growCanvas();
+    if (!atStart && count > 0)
+        showStoredBackground(true); // scaled to the canvas as the rows grew it
     updateSelectionActions();
 }
 
