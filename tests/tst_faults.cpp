@@ -2,23 +2,21 @@
 // directory, and a file changed by another program while the list is shown. Whatever happens,
 // nothing crashes, the user is told when it matters, the file holds either its last good or its
 // new content, and the list and the file agree again after the next change.
-#include "app/clock.h"
-#include "editor/entryrecord.h"
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
-#include "tst_editor_support.h"
+#include "core/clock.h"
+#include "core/storagefile.h"
+#include "support/testsupport.h"
+#include "support/windowdriver.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QLabel>
 
 #include <array>
+#include <memory>
 
 #include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-using namespace EditorTest;
 
 namespace {
 
@@ -90,23 +88,22 @@ private:
     bool m_mounted = false;
 };
 
-StorageFile::Entry entry(int n, const QString &name, const QString &state = StorageFile::kOff)
+Entry entry(const QString &name, int hour, bool on = false)
 {
-    StorageFile::Entry e;
-    e.number = n;
+    Entry e;
     e.name = name;
-    e.time = QStringLiteral("%1:15").arg(n % 24, 2, 10, QLatin1Char('0'));
-    e.state = state;
+    e.setTimeText(QStringLiteral("%1:15").arg(hour % 24, 2, 10, QLatin1Char('0')));
+    e.enabled = on;
     return e;
 }
 
 // A file of `count` alarms named 条目1, 条目2, ...; the first one enabled when asked.
 QByteArray storage(int count, bool firstOn = false, const QString &namePad = QString())
 {
-    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    QStringList lines{StorageHeader::compose(count, Texts::kNone)};
     for (int n = 1; n <= count; ++n)
-        lines << StorageFile::composeRecord(entry(n, QStringLiteral("条目") + QString::number(n) + namePad,
-                                                  firstOn && n == 1 ? StorageFile::kOn : StorageFile::kOff));
+        lines << entry(QStringLiteral("条目") + QString::number(n) + namePad, n, firstOn && n == 1)
+                     .toStoredLines(n);
     return StorageFile::joinLines(lines);
 }
 
@@ -118,10 +115,10 @@ QString prompts()
 
 QStringList storedNames(const QByteArray &bytes)
 {
-    const QStringList lines = StorageFile::splitLines(QString::fromUtf8(bytes));
+    const QStringList lines = StorageFile::splitLines(bytes);
     QStringList names;
-    for (int r = 1; r <= EntryRecord::storedRecords(lines); ++r)
-        names << EntryRecord::recordField(lines, r, 3);
+    for (const Entry &e : StorageFile::contentsOf(lines, StorageFile::storedRecords(lines)).entries)
+        names << e.name;
     return names;
 }
 
@@ -135,57 +132,17 @@ QStringList entriesOf(const QString &dir)
 struct Rig
 {
     std::unique_ptr<MainWindow> window;
-    MainWindowProbe probe{nullptr};
-    XingJianChuangKou *d = nullptr;
+    std::unique_ptr<WindowDriver> d;
 
-    Rig()
+    Rig() : window(std::make_unique<MainWindow>()), d(std::make_unique<WindowDriver>(window.get()))
     {
-        window = std::make_unique<MainWindow>();
-        window->show();
-        probe = MainWindowProbe(window.get());
-        for (int waited = 0; probe.deferredInitDone() != 1 && waited < 5000; waited += 10)
-            QTest::qWait(10);
-        d = child<XingJianChuangKou>(window.get(), QStringLiteral("xjck"));
+        d->show();
+        d->waitForEditor();
     }
-    QStringList shownNames() const
-    {
-        QStringList names;
-        for (int i = 0; i < probe.entryCount(); ++i)
-            names << child<QLabel>(window.get(), QStringLiteral("ql3") + QString::number(i))->text();
-        return names;
-    }
-    QStringList rowButtons() const
-    {
-        QStringList names;
-        for (auto *b :
-             window->findChildren<QPushButton *>(QRegularExpression(QStringLiteral("^qpb_BuJuShuZu\\d+$"))))
-            names << b->objectName();
-        return names;
-    }
-    // "新建" with a name typed in and "保存" pressed; true when the editor closed (saved).
-    bool saveNew(const QString &name)
-    {
-        bool closed = false;
-        whenShown([this] { return d; },
-                  [this, name, &closed](QWidget *) {
-                      child<QLineEdit>(d, QStringLiteral("qle_MingCheng"))->setText(name);
-                      child<QPushButton>(d, QStringLiteral("qpb_BaoCun"))->click();
-                      closed = !d->isVisible();
-                      d->close();
-                  });
-        child<QAction>(window.get(), QStringLiteral("qa_XingJian"))->trigger();
-        return closed;
-    }
-    void deleteRow(int i)
-    {
-        child<QPushButton>(window.get(), QStringLiteral("qpb_BuJuShuZu") + QString::number(i))->click();
-        answerMessageBox(QStringLiteral("确定"));
-        child<QAction>(window.get(), QStringLiteral("qa_ShanChu"))->trigger();
-    }
-    void toggle(int i)
-    {
-        child<QCheckBox>(window.get(), QStringLiteral("qcb") + QString::number(i))->click();
-    }
+    QStringList shownNames() const { return d->names(); }
+    bool saveNew(const QString &name) const { return d->saveNew(name); }
+    void deleteRow(int i) const { d->deleteRow(i); }
+    void toggle(int i) const { d->clickBox(i); }
 };
 
 } // namespace
@@ -226,12 +183,12 @@ void TestFaults::documentsMissing()
         TestSupport::writeFile(home.documents(), "mine");
     Rig rig;
     QCOMPARE(prompts(), QString());
-    QCOMPARE(rig.probe.entryCount(), 0);
+    QCOMPARE(rig.d->rowCount(), 0);
     QCOMPARE(rig.saveNew(QStringLiteral("起床")), !blocked);
     if (blocked) {
         QCOMPARE(prompts(), kSaveUnreadable);
         QCOMPARE(TestSupport::readFile(home.documents()), QByteArray("mine"));
-        QCOMPARE(rig.rowButtons(), QStringList());
+        QCOMPARE(rig.d->rowCount(), 0);
         return;
     }
     QCOMPARE(storedNames(home.storageBytes()), QStringList{QStringLiteral("起床")});
@@ -269,7 +226,7 @@ void TestFaults::unreadableAtStart()
         Rig rig;
         QCOMPARE(prompts(), prompt.arg(home.storagePath()));
         TestSupport::closeAllPrompts();
-        QCOMPARE(rig.probe.entryCount(), 0);
+        QCOMPARE(rig.d->rowCount(), 0);
         QVERIFY(!rig.saveNew(QStringLiteral("起床"))); // refused: the dialog keeps what was typed
         QCOMPARE(prompts(), kSaveUnreadable);
     }
@@ -296,6 +253,7 @@ void TestFaults::readOnlyDocuments()
     Rig rig;
     QCOMPARE(prompts(), QString());
     QCOMPARE(rig.shownNames(), (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2")}));
+    QVERIFY(!rig.d->enabled(0)); // stored as enabled, yet every entry starts disabled
     QVERIFY(!rig.saveNew(QStringLiteral("起床")));
     QCOMPARE(prompts(), kSaveUnwritable);
     TestSupport::closeAllPrompts();
@@ -338,7 +296,8 @@ void TestFaults::diskFull()
     disk.fill();
     std::unique_ptr<Rig> rig = std::make_unique<Rig>();
     QCOMPARE(home.storageBytes(), before); // neither the migration nor the state reset fitted
-    QCOMPARE(rig->probe.entryCount(), 6);
+    QCOMPARE(rig->d->rowCount(), 6);
+    QVERIFY(!rig->d->enabled(0)); // stored as enabled, yet every entry starts disabled
     const auto act = [&] {
         if (change == QLatin1String("save"))
             return rig->saveNew(QStringLiteral("起床"));
@@ -362,7 +321,7 @@ void TestFaults::diskFull()
     QVERIFY(act());
     QVERIFY(home.storageBytes() != before);
     QCOMPARE(rig->shownNames(), storedNames(home.storageBytes()));
-    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(home.storageBytes()))).isEmpty());
+    QVERIFY(StorageFile::damage(home.storageBytes()).isEmpty());
 }
 
 // A storage file linked to elsewhere (a synchronised folder, say) keeps its link: every rewrite,
@@ -414,8 +373,8 @@ void TestFaults::changedBehindTheProgram()
     const QByteArray good = home.storageBytes();
     QByteArray changed;
     if (outside == QLatin1String("append")) {
-        QStringList lines = StorageFile::splitLines(QString::fromUtf8(good));
-        changed = StorageFile::joinLines(EntryRecord::appendRecord(lines, entry(4, QStringLiteral("外来"))));
+        changed = StorageFile::joinLines(
+            StorageFile::withAppended(StorageFile::splitLines(good), entry(QStringLiteral("外来"), 4)));
     } else if (outside == QLatin1String("cut")) {
         changed = good.left(good.size() / 2);
     }
@@ -430,7 +389,7 @@ void TestFaults::changedBehindTheProgram()
     const QByteArray after = home.storageBytes();
     QCOMPARE(storedNames(after), names);
     QCOMPARE(rig.shownNames(), names);
-    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(after))).isEmpty());
+    QVERIFY(StorageFile::damage(after).isEmpty());
     const QStringList backups = entriesOf(home.documents()).filter(QStringLiteral(".损坏备份-"));
     QCOMPARE(backups.size(), outside == QLatin1String("append") ? 0 : 1);
     if (backups.isEmpty())
@@ -467,9 +426,9 @@ void TestFaults::damagedAtStart()
     QFETCH(QString, reason);
     TestHome home;
     home.writeStorage(content);
-    Clock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
+    SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
     Rig rig;
-    Clock::pin(QDateTime());
+    SystemClock::unpin();
     const QString backup = home.storagePath() + QStringLiteral(".损坏备份-20261208-073005");
     const QString said =
         QStringLiteral("存储文件内容有误（") + reason + QStringLiteral("），原文件已原样备份为：\n") + backup;

@@ -143,6 +143,9 @@ void MainWindow::loadEntriesAtStart()
 {
     StorageContents contents;
     load(&contents); // a file that cannot be read leaves the list empty; the notice says why
+    // Every entry starts disabled, also when the file could not be rewritten to say so.
+    for (Entry &entry : contents.entries)
+        entry.enabled = false;
     m_scheduler.setEntries(contents.entries, SystemClock::now());
     showEntries(contents, true);
 }

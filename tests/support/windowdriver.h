@@ -48,13 +48,15 @@ public:
     QScrollArea *listArea() const { return w->findChild<QScrollArea *>(); }
     QWidget *canvas() const { return listArea()->widget(); }
 
-    // The rows, top to bottom.
+    // The rows, top to bottom: in the list's order (a row just added has its place there before
+    // the event loop shows it).
     QList<EntryRow *> rows() const
     {
-        if (QLayout *layout = canvas()->layout())
-            layout->activate(); // a row just added gets its place before the event loop runs
         QList<EntryRow *> found = w->findChildren<EntryRow *>();
-        std::sort(found.begin(), found.end(), [](EntryRow *a, EntryRow *b) { return a->y() < b->y(); });
+        QLayout *list = canvas()->layout();
+        std::sort(found.begin(), found.end(), [list](EntryRow *a, EntryRow *b) {
+            return list ? list->indexOf(a) < list->indexOf(b) : a->y() < b->y();
+        });
         return found;
     }
     EntryRow *row(int i) const { return rows().value(i); }
