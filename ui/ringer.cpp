@@ -69,6 +69,7 @@ void Ringer::ring(const RingRequest &request)
         runCommandFile(entry.command);
     if (request.forced && !alreadyRinging)
         raiseReminder(entry.name);
+    emit rang(request.entry);
 }
 
 void Ringer::startSound(int entry, const QString &sound, bool loop)
