@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFrame>
 #include <QMediaPlaylist>
 #include <QTimer>
 
@@ -145,22 +144,10 @@ private slots:
     void damagedFilesAreBackedUp_data();
     void damagedFilesAreBackedUp();
     void moreThanTwentyRecordsAreKept();
-    void missingFilesArePrompted_data();
-    void missingFilesArePrompted();
-    void rowShowsItsEntry_data();
-    void rowShowsItsEntry();
-    void rowGeometryFollowsTheWindow();
-    void overflowGrowsTheCanvas_data();
-    void overflowGrowsTheCanvas();
-    void desktopCommandShowsItsIconInGrey();
     void ringPlaysTheStoredSound_data();
     void ringPlaysTheStoredSound();
-    void selectionEnablesTheActions();
     void saveKeepsEachRowsLook();
     void saveKeepsARingingSound();
-    void trayActivation_data();
-    void trayActivation();
-    void forcedReminderToggle();
     void quitWhileASoundPlays();
 };
 
@@ -259,195 +246,21 @@ void TestLoading::moreThanTwentyRecordsAreKept()
     QCOMPARE(home.storageBytes(), file(allOff(alarms(25))));
 }
 
-void TestLoading::missingFilesArePrompted_data()
-{
-    QTest::addColumn<QString>("sound");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("prompts");
-    QTest::newRow("missing music file")
-        << "/no/such/ring.mp3"
-        << "无" << QStringList{"/no/such/ring.mp3   音乐文件不存在，将用默认响铃替代。"};
-    QTest::newRow("missing command file")
-        << "默认响铃"
-        << "/no/such/run.sh" << QStringList{"/no/such/run.sh   命令文件不存在。"};
-    QTest::newRow("both missing, path with commas")
-        << "/no/a,b.mp3"
-        << "/no/c,d.desktop"
-        << QStringList{"/no/c,d.desktop   命令文件不存在。",
-                       "/no/a,b.mp3   音乐文件不存在，将用默认响铃替代。"};
-}
-
-// The report changes nothing stored; the row shows its type icon, and the ring, when it comes,
-// plays the built-in sound.
-void TestLoading::missingFilesArePrompted()
-{
-    QFETCH(QString, sound);
-    QFETCH(QString, command);
-    QFETCH(QStringList, prompts);
-    TestHome home;
-    Rec r;
-    r.sound = sound;
-    r.command = command;
-    home.writeStorage(file({r}));
-    auto w = startWindow();
-    QStringList shown = TestSupport::shownPromptTexts();
-    shown.sort();
-    prompts.sort();
-    QCOMPARE(shown, prompts);
-    QCOMPARE(home.storageBytes(), file(allOff({r})));
-    WindowDriver d(w.get());
-    QCOMPARE(argb(d.row(0)->iconShown()), scaledResource(QStringLiteral(":/res/闹钟.png")));
-    QVERIFY(d.row(0)->accessibleDescription().startsWith(QStringLiteral("闹钟 起床 07:30")));
-}
-
-void TestLoading::rowShowsItsEntry_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("repeat");
-    QTest::addColumn<QString>("info");
-    QTest::addColumn<QString>("icon");
-    QTest::newRow("weekly alarm") << "闹钟"
-                                  << "星期一|星期五"
-                                  << "   每周重复：星期一、星期五"
-                                  << ":/res/闹钟.png";
-    QTest::newRow("single day") << "闹钟"
-                                << "星期三"
-                                << "   每周重复：星期三"
-                                << ":/res/闹钟.png";
-    QTest::newRow("alarm without repeat") << "闹钟"
-                                          << "否"
-                                          << "   每周重复：否"
-                                          << ":/res/闹钟.png";
-    QTest::newRow("timer") << "计时器"
-                           << "否"
-                           << ""
-                           << ":/res/计时器.png";
-}
-
-void TestLoading::rowShowsItsEntry()
-{
-    QFETCH(QString, type);
-    QFETCH(QString, repeat);
-    QFETCH(QString, info);
-    QFETCH(QString, icon);
-    TestHome home;
-    Rec r;
-    r.type = type;
-    r.repeat = repeat;
-    r.name = QStringLiteral("喝水");
-    r.time = type == QStringLiteral("闹钟") ? QStringLiteral("09:05") : QStringLiteral("01:30:00");
-    home.writeStorage(file({r}));
-    auto w = startWindow();
-    EntryRow *row = WindowDriver(w.get()).row(0);
-    QCOMPARE(row->timeText(), r.time);
-    QCOMPARE(row->nameText(), QStringLiteral("喝水"));
-    QCOMPARE(row->repeatShown(), info);
-    QVERIFY(row->accessibleDescription().startsWith(type + QStringLiteral(" 喝水 ") + r.time));
-    QCOMPARE(argb(row->iconShown()), scaledResource(icon));
-    QCheckBox *box = row->enableBox();
-    QVERIFY(!box->isChecked());
-    QVERIFY(box->styleSheet().contains(QStringLiteral("url(:/res/勾2.png)")));
-    QCOMPARE(box->size(), QSize(40, 30));
-    int lines = 0;
-    for (QFrame *frame : row->findChildren<QFrame *>())
-        lines += frame->frameShape() == QFrame::VLine ? 1 : 0;
-    QCOMPARE(lines, 2); // the name sits between two grey lines
-}
-
-void TestLoading::rowGeometryFollowsTheWindow()
-{
-    TestHome home;
-    home.writeStorage(file(alarms(2)));
-    auto w = std::make_unique<MainWindow>();
-    WindowDriver d(w.get());
-    EntryRow *row = d.row(1);
-    const auto infoLabel = [row] {
-        for (QLabel *label : row->findChildren<QLabel *>()) {
-            if (label->text() == row->repeatShown())
-                return label;
-        }
-        return static_cast<QLabel *>(nullptr);
-    };
-    QCOMPARE(row->size(), QSize(780, 40));
-    QCOMPARE(infoLabel()->size(), QSize(560, 30));
-    d.show(); // the resize rules then leave two pixels to the layout's spacing
-    QCOMPARE(infoLabel()->size(), QSize(558, 30));
-    QVERIFY(row->isCheckable());
-    QVERIFY(row->autoExclusive());
-    w->resize(1000, 700);
-    QTRY_COMPARE(row->size(), QSize(980, 40));
-    QCOMPARE(infoLabel()->width(), 1000 - 40 - 60 - 100 - 40 - 2);
-}
-
-void TestLoading::overflowGrowsTheCanvas_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("canvas");
-    QTest::addColumn<bool>("scrollBarOn");
-    QTest::newRow("eleven fit") << 11 << 520 << false;
-    QTest::newRow("twelfth grows") << 12 << 568 << true;
-    QTest::newRow("thirteenth grows again") << 13 << 616 << true;
-    QTest::newRow("twenty") << 20 << 520 + 48 * 9 << true;
-}
-
-void TestLoading::overflowGrowsTheCanvas()
-{
-    QFETCH(int, rows);
-    QFETCH(int, canvas);
-    QFETCH(bool, scrollBarOn);
-    TestHome home;
-    home.writeStorage(file(alarms(rows)));
-    auto w = startWindow();
-    WindowDriver d(w.get());
-    QCOMPARE(d.canvas()->height(), canvas);
-    QCOMPARE(d.listArea()->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, scrollBarOn);
-}
-
-void TestLoading::desktopCommandShowsItsIconInGrey()
-{
-    TestHome home;
-    Rec r;
-    r.command = home.makeFile(QStringLiteral("bin/提醒,我.desktop"),
-                              "[Desktop Entry]\nType=Application\nName=x\nExec=/bin/true\nIcon=folder\n");
-    home.writeStorage(file({r}));
-    auto w = startWindow();
-    const QImage shown = argb(WindowDriver(w.get()).row(0)->iconShown());
-    QVERIFY(shown != scaledResource(QStringLiteral(":/res/闹钟.png")));
-    int opaque = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        for (int x = 0; x < shown.width(); ++x) {
-            const QRgb px = shown.pixel(x, y);
-            opaque += qAlpha(px) ? 1 : 0;
-            QVERIFY(qAlpha(px) == 0 || (qRed(px) == qGreen(px) && qGreen(px) == qBlue(px) && qRed(px) > 50));
-        }
-    }
-    QVERIFY(opaque > 0);
-    QVERIFY(TestSupport::shownPromptTexts().isEmpty());
-}
-
 void TestLoading::ringPlaysTheStoredSound_data()
 {
-    QTest::addColumn<bool>("ownSound");   // a file under HOME; otherwise the stored 默认响铃
-    QTest::addColumn<QString>("missing"); // a stored path that is gone; overrides ownSound
+    QTest::addColumn<bool>("ownSound"); // a file under HOME; otherwise the stored 默认响铃
     QTest::addColumn<QString>("loop");
     QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("ringPrompt");
-    QTest::newRow("own sound, once") << true << QString() << "否" << int(QMediaPlaylist::CurrentItemOnce)
-                                     << QString();
-    QTest::newRow("built-in, looping")
-        << false << QString() << "是" << int(QMediaPlaylist::Loop) << QString();
-    QTest::newRow("missing sound falls back to the built-in")
-        << false << "/no/a,b.mp3"
-        << "是" << int(QMediaPlaylist::Loop) << "/no/a,b.mp3   音乐文件无法播放，已改用默认响铃。";
+    QTest::newRow("own sound, once") << true << "否" << int(QMediaPlaylist::CurrentItemOnce);
+    QTest::newRow("built-in, looping") << false << "是" << int(QMediaPlaylist::Loop);
 }
 
+// The ring plays what the file names, once or over and over as stored.
 void TestLoading::ringPlaysTheStoredSound()
 {
     QFETCH(bool, ownSound);
-    QFETCH(QString, missing);
     QFETCH(QString, loop);
     QFETCH(int, mode);
-    QFETCH(QString, ringPrompt);
     TestHome home;
     SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 0)));
     Rec r = oneSecondTimer(loop);
@@ -456,44 +269,21 @@ void TestLoading::ringPlaysTheStoredSound()
         QDir().mkpath(home.home() + QStringLiteral("/Music"));
         DialogDriver::writeWav(r.sound, 3000);
     }
-    if (!missing.isEmpty())
-        r.sound = missing;
     home.writeStorage(file({r}));
     auto w = startWindow();
-    TestSupport::closeAllPrompts(); // the start-up report of a missing file
     WindowDriver d(w.get());
     ringRow(w.get(), 0);
     QMediaPlayer *player = d.ringPlayer();
     QVERIFY(player);
-    const QUrl expected = ownSound && missing.isEmpty() ? QUrl::fromLocalFile(r.sound)
-                                                        : QUrl(QStringLiteral("qrc:/res/默认响铃.mp3"));
+    const QUrl expected =
+        ownSound ? QUrl::fromLocalFile(r.sound) : QUrl(QStringLiteral("qrc:/res/默认响铃.mp3"));
     QCOMPARE(player->playlist()->mediaCount(), 1);
     QCOMPARE(player->playlist()->media(0).request().url(), expected);
     QCOMPARE(int(player->playlist()->playbackMode()), mode);
     QCOMPARE(player->volume(), 100);
-    QCOMPARE(TestSupport::shownPromptTexts(), ringPrompt.isEmpty() ? QStringList() : QStringList{ringPrompt});
+    QVERIFY(TestSupport::shownPromptTexts().isEmpty());
     w->stopRinging();
     QTRY_VERIFY(!d.ringPlayer());
-}
-
-void TestLoading::selectionEnablesTheActions()
-{
-    TestHome home;
-    home.writeStorage(file(alarms(3)));
-    auto w = startWindow();
-    WindowDriver d(w.get());
-    QAction *edit = d.action(QStringLiteral("编辑..."));
-    QAction *remove = d.action(QStringLiteral("删除"));
-    QAction *toggle = d.action(QStringLiteral("启用/停用"));
-    QVERIFY(!edit->isEnabled() && !remove->isEnabled() && !toggle->isEnabled());
-    d.clickRow(1);
-    QVERIFY(d.row(1)->isChecked());
-    QVERIFY(edit->isEnabled() && remove->isEnabled() && toggle->isEnabled());
-    QCOMPARE(toggle->icon().pixmap(40, 20).toImage(),
-             QIcon(QStringLiteral(":/res/启用.png")).pixmap(40, 20).toImage());
-    d.clickRow(2);
-    QVERIFY(d.row(2)->isChecked());
-    QVERIFY(!d.row(1)->isChecked()); // one selected row at a time
 }
 
 // A save reloads the list from the file: every row keeps its enabled look, and the new one shows.
@@ -536,44 +326,6 @@ void TestLoading::saveKeepsARingingSound()
     QCOMPARE(player->playlist()->media(0).request().url(), QUrl(QStringLiteral("qrc:/res/默认响铃.mp3")));
     QVERIFY(w->findChild<Ringer *>()->isRinging(0));
     w->stopRinging();
-}
-
-void TestLoading::trayActivation_data()
-{
-    QTest::addColumn<int>("reason");
-    QTest::addColumn<bool>("restores");
-    QTest::newRow("single click") << int(QSystemTrayIcon::Trigger) << true;
-    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true;
-    QTest::newRow("context menu") << int(QSystemTrayIcon::Context) << false;
-    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false;
-    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << false;
-}
-
-void TestLoading::trayActivation()
-{
-    QFETCH(int, reason);
-    QFETCH(bool, restores);
-    TestHome home;
-    auto w = startWindow();
-    w->showMinimized();
-    QTRY_VERIFY(w->isMinimized());
-    emit WindowDriver(w.get()).tray()->activated(static_cast<QSystemTrayIcon::ActivationReason>(reason));
-    QCOMPARE(!w->isMinimized(), restores);
-}
-
-void TestLoading::forcedReminderToggle()
-{
-    TestHome home;
-    auto w = startWindow();
-    QAction *toggle = WindowDriver(w.get()).forcedReminderAction();
-    const QString off = QStringLiteral("当前状态:否\n点击切换强制提醒");
-    const QString on = QStringLiteral("当前状态:是\n点击切换强制提醒");
-    QCOMPARE(toggle->text(), off);
-    toggle->trigger();
-    QCOMPARE(toggle->text(), on);
-    toggle->trigger();
-    QCOMPARE(toggle->text(), off);
-    QVERIFY(toggle->icon().isNull());
 }
 
 void TestLoading::quitWhileASoundPlays()
