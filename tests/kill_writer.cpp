@@ -1,18 +1,18 @@
 // The child that tst_kill shoots: it runs one of the program's writers over the storage file in
 // $HOME again and again, through the real main window and editor, until it is killed. It prints
 // "ready" once the window stands, so the kills land among the writes rather than in start-up.
-#include "editor/entryrecord.h"
-#include "storage/storagemigration.h"
-#include "tst_editor_support.h"
+#include "core/storagefile.h"
+#include "support/testsupport.h"
+#include "support/windowdriver.h"
+#include "ui/timespinbox.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <csignal>
 #include <cstdio>
 #include <sys/prctl.h>
-
-using namespace EditorTest;
 
 namespace {
 
@@ -22,7 +22,7 @@ void ready()
     std::fflush(stdout);
 }
 
-// Hidden prompts would pile up over thousands of writes.
+// Prompts would pile up over thousands of writes.
 void dropPrompts()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -31,19 +31,14 @@ void dropPrompts()
     }
 }
 
-QString storagePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + StorageFile::kFileName;
-}
-
 // Start-up over and over: the file is put back as it was (atomically, so the child's own
-// restoring cannot tear it) and a new window runs the migration and the state reset on it.
+// restoring cannot tear it) and a new window upgrades it and stores every entry as disabled.
 [[noreturn]] void startUps()
 {
-    const QByteArray before = TestSupport::readFile(storagePath());
+    const QByteArray before = TestSupport::readFile(StorageFile::path());
     ready();
     for (;;) {
-        QSaveFile file(storagePath());
+        QSaveFile file(StorageFile::path());
         file.open(QIODevice::WriteOnly);
         file.write(before);
         file.commit();
@@ -52,57 +47,61 @@ QString storagePath()
     }
 }
 
-template <typename T> T *named(QObject *parent, const QString &name)
-{
-    return parent->findChild<T *>(name);
-}
-
-[[noreturn]] void checkBoxes(MainWindow &window)
+// Every tick of the first row's box stores every state.
+[[noreturn]] void checkBoxes(const WindowDriver &d)
 {
     ready();
-    for (auto *box = named<QCheckBox>(&window, QStringLiteral("qcb0"));;)
-        box->click(); // every change runs the state synchronisation
+    for (;;)
+        d.clickBox(0);
 }
 
-[[noreturn]] void backgrounds(MainWindow &window, const QString &picture)
+// "设置背景" with the picture chosen in the file dialog, then "清除背景", and again.
+[[noreturn]] void backgrounds(const WindowDriver &d, const QString &picture)
 {
-    MainWindowProbe probe(&window);
     ready();
-    for (bool set = true;; set = !set)
-        probe.storeBackground(set ? picture : StorageFile::kNone);
+    for (;;) {
+        if (d.backgroundAction()->text() == QStringLiteral("设置背景"))
+            DialogDriver::answerFileDialog(d.listArea()->window(), picture);
+        d.backgroundAction()->trigger();
+        dropPrompts();
+        QTest::qWait(30); // the picture stays a while too, not only the dialog's round trip
+    }
 }
 
-// "编辑" on the first entry, its name changed to 甲 or 乙, "保存".
-[[noreturn]] void edits(MainWindow &window, XingJianChuangKou *editor)
+// "编辑..." on the first entry, its name changed to 甲 or 乙, "保存".
+[[noreturn]] void edits(const WindowDriver &d)
 {
     ready();
     for (bool first = true;; first = !first) {
-        bool ok = false;
-        const QStringList lines = window.readStorage(&ok);
-        const auto field = [&](int k) { return EntryRecord::recordField(lines, 1, k); };
-        editor->BianJiChuanRu(1, field(2), field(3), field(4), field(5), field(6), field(7), field(8),
-                              field(9));
-        named<QLineEdit>(editor, QStringLiteral("qle_MingCheng"))
-            ->setText(first ? QStringLiteral("甲") : QStringLiteral("乙"));
-        named<QPushButton>(editor, QStringLiteral("qpb_BaoCun"))->click();
+        d.clickRow(0);
+        const QString name = first ? QStringLiteral("甲") : QStringLiteral("乙");
+        DialogDriver::whenShown(
+            [&d] { return d.editor(); },
+            [name](QWidget *editor) {
+                WindowDriver::labelled<QLineEdit>(editor, QStringLiteral("名称："))->setText(name);
+                WindowDriver::button(editor, QStringLiteral("保存"))->click();
+            });
+        d.action(QStringLiteral("编辑..."))->trigger();
         dropPrompts();
     }
 }
 
-// The last entry deleted ("删除", "确定"), then made again with "新建" and "保存".
-[[noreturn]] void deletes(MainWindow &window, XingJianChuangKou *editor)
+// The last entry deleted ("删除", "确定"), then made again as a ten-hour timer with "新建" and "保存".
+[[noreturn]] void deletes(const WindowDriver &d)
 {
     ready();
     for (;;) {
-        const int last = MainWindowProbe(&window).entryCount() - 1;
-        named<QPushButton>(&window, QStringLiteral("qpb_BuJuShuZu") + QString::number(last))->click();
-        answerMessageBox(QStringLiteral("确定"));
-        named<QAction>(&window, QStringLiteral("qa_ShanChu"))->trigger();
-        editor->setEditFlag(0);
-        named<QPushButton>(editor, QStringLiteral("qpb_JiShiQi"))->click();
-        named<QLineEdit>(editor, QStringLiteral("qle_MingCheng"))->setText(QStringLiteral("末条"));
-        named<QTimeEdit>(editor, QStringLiteral("qte_ShiJian"))->setTime(QTime(10, 0));
-        named<QPushButton>(editor, QStringLiteral("qpb_BaoCun"))->click();
+        d.deleteRow(d.rowCount() - 1);
+        DialogDriver::whenShown(
+            [&d] { return d.editor(); },
+            [](QWidget *editor) {
+                WindowDriver::button(editor, QStringLiteral("计时器"))->click();
+                WindowDriver::labelled<QLineEdit>(editor, QStringLiteral("名称："))
+                    ->setText(QStringLiteral("末条"));
+                WindowDriver::labelled<TimeSpinBox>(editor, QStringLiteral("时间："))->setSeconds(10 * 3600);
+                WindowDriver::button(editor, QStringLiteral("保存"))->click();
+            });
+        d.action(QStringLiteral("新建"))->trigger();
         dropPrompts();
     }
 }
@@ -118,18 +117,19 @@ int main(int argc, char *argv[])
     if (writer == QLatin1String("startup"))
         startUps();
     MainWindow window;
+    WindowDriver d(&window);
+    d.show();
+    if (!d.waitForEditor())
+        return 3;
+    dropPrompts();
     if (writer == QLatin1String("sync"))
-        checkBoxes(window);
+        checkBoxes(d);
     if (writer == QLatin1String("background"))
-        backgrounds(window, QString::fromLocal8Bit(argc > 2 ? argv[2] : ""));
-    MainWindowProbe probe(&window);
-    for (int waited = 0; probe.deferredInitDone() != 1 && waited < 5000; waited += 10)
-        QTest::qWait(10);
-    auto *editor = named<XingJianChuangKou>(&window, QStringLiteral("xjck"));
+        backgrounds(d, QString::fromLocal8Bit(argc > 2 ? argv[2] : ""));
     if (writer == QLatin1String("save"))
-        edits(window, editor);
+        edits(d);
     if (writer == QLatin1String("delete"))
-        deletes(window, editor);
+        deletes(d);
     std::fprintf(stderr, "unknown writer: %s\n", qPrintable(writer));
     return 2;
 }

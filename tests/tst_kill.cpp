@@ -1,89 +1,88 @@
 // Kills a child running one of the program's writers (kill_writer) at random moments: whatever
 // the moment, the storage file is whole and holds one of the contents that writer goes between.
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
+#include "core/storagefile.h"
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
-
-using namespace StorageFile;
 
 namespace {
 
 const int kEntries = 8;                            // few rows: a window starts quickly
 const QString kPad = QString(8000, QChar(0x949F)); // long names: each rewrite is about 170 kB
 
-Entry lastEntry(const QString &state)
+// Last in the list: a timer the delete writer removes and makes again (enabled, as a new one is).
+Entry lastEntry(bool enabled)
 {
     Entry e;
-    e.number = kEntries;
-    e.type = kTimer;
+    e.kind = Entry::Kind::Timer;
     e.name = QStringLiteral("末条");
-    e.time = QStringLiteral("10:00:00");
-    e.loop = kYes;
-    e.state = state;
+    e.setTimeText(QStringLiteral("10:00:00"));
+    e.loop = true;
+    e.enabled = enabled;
     return e;
 }
 
-// Alarms, every other one enabled, and last a timer the delete writer removes and makes again.
-QStringList baseLines(bool oldForm)
+// Alarms, every other one enabled unless all are off, and last the timer.
+QStringList baseLines(bool oldForm, bool allOff = false)
 {
-    QStringList lines{oldForm ? QStringLiteral("数量,%1").arg(kEntries) : composeHeader(kEntries, kNone)};
-    for (int n = 1; n < kEntries; ++n) {
-        Entry e;
-        e.number = n;
-        e.name = QStringLiteral("条目%1,").arg(n) + kPad;
-        e.time = QStringLiteral("%1:15").arg(n, 2, 10, QLatin1Char('0'));
-        e.loop = kYes;
-        e.state = n % 2 ? kOn : kOff;
-        QStringList record = composeRecord(e);
+    QStringList lines{oldForm ? QStringLiteral("数量,%1").arg(kEntries)
+                              : StorageHeader::compose(kEntries, Texts::kNone)};
+    for (int n = 1; n <= kEntries; ++n) {
+        Entry e = lastEntry(false);
+        if (n < kEntries) {
+            e = Entry();
+            e.name = QStringLiteral("条目%1,").arg(n) + kPad;
+            e.setTimeText(QStringLiteral("%1:15").arg(n, 2, 10, QLatin1Char('0')));
+            e.loop = true;
+            e.enabled = !allOff && n % 2;
+        }
+        QStringList record = e.toStoredLines(n);
         if (oldForm)
             record.removeAt(6); // no command line in the old form
         lines << record;
     }
-    QStringList last = composeRecord(lastEntry(kOff));
-    if (oldForm)
-        last.removeAt(6);
-    return lines << last;
+    return lines;
 }
 
 QStringList withName(QStringList lines, const QString &name)
 {
-    lines[3] = kNameKey + QLatin1Char(',') + name;
+    lines[3] = Texts::kNameKey + QLatin1Char(',') + name;
+    return lines;
+}
+
+QStringList withFirstOn(QStringList lines)
+{
+    lines[9] = Texts::kStateKey + QLatin1Char(',') + Texts::kOn;
     return lines;
 }
 
 // Every content the file may hold while the writer runs; the first is what the child starts on.
 QList<QByteArray> contents(const QString &writer, const QString &picture)
 {
-    const QStringList base = baseLines(writer == QLatin1String("migration"));
-    const QStringList reset = resetStates(base);
-    if (writer == QLatin1String("reset"))
-        return {joinLines(base), joinLines(reset)};
-    if (writer == QLatin1String("migration")) {
-        bool changed = false;
-        const QStringList upgraded = upgradeHeader(base, &changed);
-        const QStringList migrated = migrate(upgraded).lines;
-        return {joinLines(base), joinLines(upgraded), joinLines(migrated), joinLines(resetStates(migrated))};
-    }
+    const QStringList reset = baseLines(false, true);
+    if (writer == QLatin1String("reset") || writer == QLatin1String("migration"))
+        return {StorageFile::joinLines(baseLines(writer == QLatin1String("migration"))),
+                StorageFile::joinLines(reset)};
     if (writer == QLatin1String("sync"))
-        return {joinLines(reset), joinLines(applyStates(reset, {true}))};
+        return {StorageFile::joinLines(reset), StorageFile::joinLines(withFirstOn(reset))};
     if (writer == QLatin1String("background")) {
         QStringList pictured = reset;
-        pictured[0] = composeHeader(kEntries, picture);
-        return {joinLines(reset), joinLines(pictured)};
+        pictured[0] = StorageHeader::compose(kEntries, picture);
+        return {StorageFile::joinLines(reset), StorageFile::joinLines(pictured)};
     }
     if (writer == QLatin1String("save"))
-        return {joinLines(reset), joinLines(withName(reset, QStringLiteral("甲"))),
-                joinLines(withName(reset, QStringLiteral("乙")))};
-    QStringList shorter = reset.mid(0, 1 + (kEntries - 1) * kRecordLines);
-    shorter[0] = composeHeader(kEntries - 1, kNone);
+        return {StorageFile::joinLines(reset), StorageFile::joinLines(withName(reset, QStringLiteral("甲"))),
+                StorageFile::joinLines(withName(reset, QStringLiteral("乙")))};
+    QStringList shorter = reset.mid(0, 1 + (kEntries - 1) * StorageFile::kRecordLines);
+    shorter[0] = StorageHeader::compose(kEntries - 1, Texts::kNone);
     QStringList again = shorter;
-    again[0] = composeHeader(kEntries, kNone);
-    return {joinLines(reset), joinLines(shorter), joinLines(again << composeRecord(lastEntry(kOn)))};
+    again[0] = StorageHeader::compose(kEntries, Texts::kNone);
+    return {StorageFile::joinLines(reset), StorageFile::joinLines(shorter),
+            StorageFile::joinLines(again << lastEntry(true).toStoredLines(kEntries))};
 }
 
 int trialsPerWriter()
@@ -95,13 +94,15 @@ int trialsPerWriter()
 // Long enough to span a few rewrites of the writer, so the kills land all over its cycle.
 int maxDelay(const QString &writer)
 {
+    if (writer == QLatin1String("background"))
+        return 1000; // each set goes through the file dialog, the first one slowly
     return writer == QLatin1String("reset") || writer == QLatin1String("migration") ? 500 : 250;
 }
 
 QStringList litter(const QString &documents)
 {
     QStringList names = QDir(documents).entryList(QDir::Files | QDir::Hidden);
-    names.removeAll(kFileName.mid(1));
+    names.removeAll(Texts::kStorageFileName.mid(1));
     return names;
 }
 
@@ -140,10 +141,13 @@ void TestKill::killDuringWrites()
     QFETCH(QString, args);
     TestHome home;
     const QString picture = home.home() + QStringLiteral("/图,片.png");
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(picture, "PNG"));
     const QList<QByteArray> whole = contents(writer, picture);
     const QByteArray start = writer == QLatin1String("reset") || writer == QLatin1String("migration")
                                  ? whole.first()
-                                 : joinLines(baseLines(false));
+                                 : StorageFile::joinLines(baseLines(false));
     QRandomGenerator random(quint32(qHash(writer)));
     QMap<int, int> seen;
     int midWrite = 0;
@@ -171,7 +175,7 @@ void TestKill::killDuringWrites()
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 
         const QByteArray after = home.storageBytes();
-        const QString damaged = damage(splitLines(QString::fromUtf8(after)));
+        const QString damaged = StorageFile::damage(after);
         QVERIFY2(damaged.isEmpty(), qPrintable(QStringLiteral("trial %1: %2").arg(trial).arg(damaged)));
         QVERIFY2(whole.contains(after),
                  qPrintable(QStringLiteral("trial %1 left %2 bytes, none of the %3 contents")
