@@ -26,7 +26,7 @@ QByteArray largeFile(bool oldForm, bool enabled)
             record.removeAt(6); // no command line in the old form
         lines << record;
     }
-    return StorageFile::joinLines(lines);
+    return StorageFile::bytesOf(lines);
 }
 
 // Every content the file may hold at any moment of a start-up: as it was, or as start-up

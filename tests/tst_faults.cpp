@@ -104,7 +104,7 @@ QByteArray storage(int count, bool firstOn = false, const QString &namePad = QSt
     for (int n = 1; n <= count; ++n)
         lines << entry(QStringLiteral("条目") + QString::number(n) + namePad, n, firstOn && n == 1)
                      .toStoredLines(n);
-    return StorageFile::joinLines(lines);
+    return StorageFile::bytesOf(lines);
 }
 
 // Every prompt on screen, in one string that a failed comparison prints whole.
@@ -115,7 +115,7 @@ QString prompts()
 
 QStringList storedNames(const QByteArray &bytes)
 {
-    const QStringList lines = StorageFile::splitLines(bytes);
+    const QStringList lines = StorageFile::linesOf(bytes);
     QStringList names;
     for (const Entry &e : StorageFile::contentsOf(lines, StorageFile::storedRecords(lines)).entries)
         names << e.name;
@@ -373,8 +373,8 @@ void TestFaults::changedBehindTheProgram()
     const QByteArray good = home.storageBytes();
     QByteArray changed;
     if (outside == QLatin1String("append")) {
-        changed = StorageFile::joinLines(
-            StorageFile::withAppended(StorageFile::splitLines(good), entry(QStringLiteral("外来"), 4)));
+        changed = StorageFile::bytesOf(
+            StorageFile::withAppended(StorageFile::linesOf(good), entry(QStringLiteral("外来"), 4)));
     } else if (outside == QLatin1String("cut")) {
         changed = good.left(good.size() / 2);
     }

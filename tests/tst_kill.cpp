@@ -65,24 +65,24 @@ QList<QByteArray> contents(const QString &writer, const QString &picture)
 {
     const QStringList reset = baseLines(false, true);
     if (writer == QLatin1String("reset") || writer == QLatin1String("migration"))
-        return {StorageFile::joinLines(baseLines(writer == QLatin1String("migration"))),
-                StorageFile::joinLines(reset)};
+        return {StorageFile::bytesOf(baseLines(writer == QLatin1String("migration"))),
+                StorageFile::bytesOf(reset)};
     if (writer == QLatin1String("sync"))
-        return {StorageFile::joinLines(reset), StorageFile::joinLines(withFirstOn(reset))};
+        return {StorageFile::bytesOf(reset), StorageFile::bytesOf(withFirstOn(reset))};
     if (writer == QLatin1String("background")) {
         QStringList pictured = reset;
         pictured[0] = StorageHeader::compose(kEntries, picture);
-        return {StorageFile::joinLines(reset), StorageFile::joinLines(pictured)};
+        return {StorageFile::bytesOf(reset), StorageFile::bytesOf(pictured)};
     }
     if (writer == QLatin1String("save"))
-        return {StorageFile::joinLines(reset), StorageFile::joinLines(withName(reset, QStringLiteral("甲"))),
-                StorageFile::joinLines(withName(reset, QStringLiteral("乙")))};
+        return {StorageFile::bytesOf(reset), StorageFile::bytesOf(withName(reset, QStringLiteral("甲"))),
+                StorageFile::bytesOf(withName(reset, QStringLiteral("乙")))};
     QStringList shorter = reset.mid(0, 1 + (kEntries - 1) * StorageFile::kRecordLines);
     shorter[0] = StorageHeader::compose(kEntries - 1, Texts::kNone);
     QStringList again = shorter;
     again[0] = StorageHeader::compose(kEntries, Texts::kNone);
-    return {StorageFile::joinLines(reset), StorageFile::joinLines(shorter),
-            StorageFile::joinLines(again << lastEntry(true).toStoredLines(kEntries))};
+    return {StorageFile::bytesOf(reset), StorageFile::bytesOf(shorter),
+            StorageFile::bytesOf(again << lastEntry(true).toStoredLines(kEntries))};
 }
 
 int trialsPerWriter()
@@ -147,7 +147,7 @@ void TestKill::killDuringWrites()
     const QList<QByteArray> whole = contents(writer, picture);
     const QByteArray start = writer == QLatin1String("reset") || writer == QLatin1String("migration")
                                  ? whole.first()
-                                 : StorageFile::joinLines(baseLines(false));
+                                 : StorageFile::bytesOf(baseLines(false));
     QRandomGenerator random(quint32(qHash(writer)));
     QMap<int, int> seen;
     int midWrite = 0;
