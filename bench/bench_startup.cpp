@@ -36,7 +36,7 @@ static void writeEntries(int count)
     }
     QFile file(dir + StorageFile::kFileName);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(StorageFile::joinLines(lines));
+        file.write(StorageFile::bytesOf(lines));
 }
 
 int main(int argc, char *argv[])

@@ -1,5 +1,6 @@
 #include "ui/ringer.h"
 
+#include "core/clock.h"
 #include "core/texts.h"
 #include "ui/prompt.h"
 #include "ui/reminderbox.h"
@@ -37,7 +38,7 @@ Ringer::~Ringer()
 
 qint64 Ringer::stamp()
 {
-    return QDateTime::currentMSecsSinceEpoch();
+    return SystemClock::now().wall.toMSecsSinceEpoch();
 }
 
 QString Ringer::trayTitle(const Entry &entry)

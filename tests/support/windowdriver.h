@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QToolBar>
 
-#include <algorithm>
 #include <memory>
 
 class WindowDriver
@@ -48,15 +47,15 @@ public:
     QScrollArea *listArea() const { return w->findChild<QScrollArea *>(); }
     QWidget *canvas() const { return listArea()->widget(); }
 
-    // The rows, top to bottom: in the list's order (a row just added has its place there before
-    // the event loop shows it).
+    // The rows, top to bottom: in the order of the list's layout, which holds before it is laid out.
     QList<EntryRow *> rows() const
     {
-        QList<EntryRow *> found = w->findChildren<EntryRow *>();
+        QList<EntryRow *> found;
         QLayout *list = canvas()->layout();
-        std::sort(found.begin(), found.end(), [list](EntryRow *a, EntryRow *b) {
-            return list ? list->indexOf(a) < list->indexOf(b) : a->y() < b->y();
-        });
+        for (int i = 0; list && i < list->count(); ++i) {
+            if (auto *row = qobject_cast<EntryRow *>(list->itemAt(i)->widget()))
+                found << row;
+        }
         return found;
     }
     EntryRow *row(int i) const { return rows().value(i); }
