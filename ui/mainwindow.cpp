@@ -23,7 +23,8 @@ const int kToolBarHeight = 80;
 const int kEditorDelayMs = 50;
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), m_storage([] { return SystemClock::now().wall; })
 {
     setUpWindow();
     createToolBar();
@@ -143,9 +144,8 @@ void MainWindow::loadEntriesAtStart()
 {
     StorageContents contents;
     load(&contents); // a file that cannot be read leaves the list empty; the notice says why
-    // Every entry starts disabled, also when the file could not be rewritten to say so.
     for (Entry &entry : contents.entries)
-        entry.enabled = false;
+        entry.enabled = false; // every entry starts disabled, even where the file could not say so
     m_scheduler.setEntries(contents.entries, SystemClock::now());
     showEntries(contents, true);
 }

@@ -109,7 +109,7 @@ private:
     QString choosePicture();
     bool acceptablePicture(const QString &path);
 
-    StorageFile m_storage{[] { return SystemClock::now().wall; }}; // backups are stamped by the one clock
+    StorageFile m_storage;
     Scheduler m_scheduler;
     Ringer *m_ringer = nullptr;
     WallClockWatcher *m_wallClock = nullptr;
