@@ -1,5 +1,6 @@
-// Loading the storage file at start and after a save: upgrades, migration, state reset, damaged
-// files, and the rows, tray and selection a person sees come out of it.
+// The list loaded again after a save, and the rings of what was loaded: each row keeps its look,
+// a ring that sounds goes on with its sound, and a ring plays the sound the file names. (The
+// loading at start is tst_startup's, the rows themselves tst_rows'.)
 #include "core/clock.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMediaPlaylist>
-#include <QTimer>
 
 #include <memory>
 
@@ -54,15 +54,6 @@ QList<Rec> alarms(int n, bool eightLines = false)
         r.time = QStringLiteral("%1:15").arg(i % 24, 2, 10, QLatin1Char('0'));
         r.eightLines = eightLines;
         recs << r;
-    }
-    return recs;
-}
-
-QList<Rec> allOff(QList<Rec> recs)
-{
-    for (Rec &r : recs) {
-        r.state = QStringLiteral("关闭");
-        r.eightLines = false;
     }
     return recs;
 }
@@ -114,11 +105,6 @@ bool showsIcon(EntryRow *row, const QString &resource)
     return shown == scaledResource(resource) || shown == fast;
 }
 
-QStringList backups(const TestHome &home)
-{
-    return QDir(home.documents()).entryList({QStringLiteral("*损坏备份*")}, QDir::Files);
-}
-
 QList<bool> boxes(const WindowDriver &d)
 {
     QList<bool> shown;
@@ -139,112 +125,11 @@ private slots:
         TestSupport::closeAllPrompts();
         SystemClock::unpin();
     }
-    void startRewritesTheFile_data();
-    void startRewritesTheFile();
-    void damagedFilesAreBackedUp_data();
-    void damagedFilesAreBackedUp();
-    void moreThanTwentyRecordsAreKept();
     void ringPlaysTheStoredSound_data();
     void ringPlaysTheStoredSound();
     void saveKeepsEachRowsLook();
     void saveKeepsARingingSound();
-    void quitWhileASoundPlays();
 };
-
-void TestLoading::startRewritesTheFile_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<int>("rows");
-    QList<Rec> example;
-    Rec morning;
-    morning.name = QStringLiteral("morning");
-    morning.repeat = QStringLiteral("星期一|星期五");
-    morning.loop = QStringLiteral("是");
-    Rec tea;
-    tea.type = QStringLiteral("计时器");
-    tea.name = QStringLiteral("tea,hot");
-    tea.time = QStringLiteral("00:03:00");
-    tea.sound = QStringLiteral("/nonexistent/Music/ring.mp3");
-    tea.state = QStringLiteral("关闭");
-    example << morning << tea;
-    QTest::newRow("worked example: states reset") << file(example) << file(allOff(example)) << 2;
-    QTest::newRow("old header, twelve eight-line records")
-        << file(alarms(12, true), "数量,12\n") << file(allOff(alarms(12))) << 12;
-    QTest::newRow("current file unchanged but states")
-        << file(allOff(alarms(3))) << file(allOff(alarms(3))) << 3;
-    Rec commas;
-    commas.name = QStringLiteral("a,b,c");
-    commas.sound = QStringLiteral("/no/such,dir/x,y.mp3");
-    QTest::newRow("commas in names and paths")
-        << file({commas}, "数量,1,背景图片,/no/pic,ture.png\n")
-        << file(allOff({commas}), "数量,1,背景图片,/no/pic,ture.png\n") << 1;
-    QTest::newRow("empty list") << QByteArray("数量,0,背景图片,无\n") << QByteArray("数量,0,背景图片,无\n")
-                                << 0;
-}
-
-void TestLoading::startRewritesTheFile()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
-    QFETCH(int, rows);
-    TestHome home;
-    home.writeStorage(before);
-    auto w = startWindow();
-    QCOMPARE(home.storageBytes(), after);
-    WindowDriver d(w.get());
-    QCOMPARE(d.rowCount(), rows);
-    QCOMPARE(boxes(d), QVector<bool>(rows, false).toList());
-    QVERIFY(backups(home).isEmpty()); // a well-formed file is never backed up
-    QVERIFY(!QFile::exists(home.documents() + QStringLiteral("/new_Tavrel存储文件.txt")));
-}
-
-void TestLoading::damagedFilesAreBackedUp_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("rows");
-    const QByteArray two = record(1, Rec()) + record(2, Rec());
-    QTest::newRow("unreadable count") << QByteArray("数量,zwei,背景图片,无\n") + two << 0;
-    QTest::newRow("negative count") << QByteArray("数量,-3,背景图片,无\n") + two << 0;
-    QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") + two << 2;
-    QTest::newRow("fewer lines than the count") << QByteArray("数量,3,背景图片,无\n") + two << 3;
-    QByteArray odd = record(1, Rec());
-    odd.replace("命令文件,无", "奇怪,无");
-    QTest::newRow("unknown seventh key") << QByteArray("数量,2,背景图片,无\n") + odd + record(2, Rec()) << 2;
-    QTest::newRow("lines after the last record") << QByteArray("数量,1,背景图片,无\n") + two << 1;
-    QTest::newRow("not UTF-8") << QByteArray("数量,1,背景图片,无\n") +
-                                      record(1, Rec()).replace("起床", "\xc6\xf0")
-                               << 1;
-    QTest::newRow("not a storage file at all") << QByteArray("hello\nworld\n") << 0;
-}
-
-void TestLoading::damagedFilesAreBackedUp()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, rows);
-    TestHome home;
-    home.writeStorage(content);
-    auto w = startWindow();
-    const QStringList made = backups(home);
-    QCOMPARE(made.size(), 1);
-    QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + made.first()), content);
-    const QStringList prompts = TestSupport::shownPromptTexts();
-    QVERIFY(std::any_of(prompts.begin(), prompts.end(),
-                        [&](const QString &t) { return t.contains(made.first()); }));
-    QCOMPARE(WindowDriver(w.get()).rowCount(), rows);
-    QVERIFY(!home.storageBytes().isEmpty());
-}
-
-void TestLoading::moreThanTwentyRecordsAreKept()
-{
-    TestHome home;
-    home.writeStorage(file(alarms(25)));
-    auto w = startWindow();
-    WindowDriver d(w.get());
-    QCOMPARE(d.rowCount(), 20);
-    QCOMPARE(d.names().last(), QStringLiteral("闹钟19"));
-    QCOMPARE(home.storageBytes(), file(allOff(alarms(25))));
-}
 
 void TestLoading::ringPlaysTheStoredSound_data()
 {
@@ -326,24 +211,6 @@ void TestLoading::saveKeepsARingingSound()
     QCOMPARE(player->playlist()->media(0).request().url(), QUrl(QStringLiteral("qrc:/res/默认响铃.mp3")));
     QVERIFY(w->findChild<Ringer *>()->isRinging(0));
     w->stopRinging();
-}
-
-void TestLoading::quitWhileASoundPlays()
-{
-    TestHome home;
-    SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 0)));
-    home.writeStorage(file({oneSecondTimer()}));
-    auto w = startWindow();
-    WindowDriver d(w.get());
-    ringRow(w.get(), 0);
-    QVERIFY(d.ringPlayer());
-    const QByteArray before = home.storageBytes();
-    QTimer::singleShot(0, d.trayMenu()->actions().at(3), &QAction::trigger);
-    QTimer failsafe;
-    connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    failsafe.start(5000);
-    QCOMPARE(QCoreApplication::exec(), 0);
-    QCOMPARE(home.storageBytes(), before); // nothing is written on the way out
 }
 
 TAVREL_TEST_MAIN(TestLoading)
