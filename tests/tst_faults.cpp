@@ -2,16 +2,16 @@
 // directory, and a file changed by another program while the list is shown. Whatever happens,
 // nothing crashes, the user is told when it matters, the file holds either its last good or its
 // new content, and the list and the file agree again after the next change.
-#include "support/windowrig.h"
-#include "ui/entryeditor.h"
+#include "core/clock.h"
+#include "core/storagefile.h"
+#include "support/testsupport.h"
+#include "support/windowdriver.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 
 #include <array>
+#include <memory>
 
 #include <linux/capability.h>
 #include <sys/mount.h>
@@ -88,20 +88,23 @@ private:
     bool m_mounted = false;
 };
 
-Entry entry(int n, const QString &name, bool enabled = false)
+Entry entry(const QString &name, int hour, bool on = false)
 {
-    Entry e = Rig::alarm(name, QStringLiteral("%1:15").arg(n % 24, 2, 10, QLatin1Char('0')));
-    e.enabled = enabled;
+    Entry e;
+    e.name = name;
+    e.setTimeText(QStringLiteral("%1:15").arg(hour % 24, 2, 10, QLatin1Char('0')));
+    e.enabled = on;
     return e;
 }
 
 // A file of `count` alarms named 条目1, 条目2, ...; the first one enabled when asked.
 QByteArray storage(int count, bool firstOn = false, const QString &namePad = QString())
 {
-    QVector<Entry> entries;
+    QStringList lines{StorageHeader::compose(count, Texts::kNone)};
     for (int n = 1; n <= count; ++n)
-        entries << entry(n, QStringLiteral("条目") + QString::number(n) + namePad, firstOn && n == 1);
-    return Rig::fileOf(entries);
+        lines << entry(QStringLiteral("条目") + QString::number(n) + namePad, n, firstOn && n == 1)
+                     .toStoredLines(n);
+    return StorageFile::bytesOf(lines);
 }
 
 // Every prompt on screen, in one string that a failed comparison prints whole.
@@ -126,51 +129,20 @@ QStringList entriesOf(const QString &dir)
 }
 
 // A main window over whatever the test arranged under its HOME, with the editor ready.
-struct Session
+struct Rig
 {
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<WindowDriver> d;
-    EntryEditor *editor = nullptr;
 
-    Session()
+    Rig() : window(std::make_unique<MainWindow>()), d(std::make_unique<WindowDriver>(window.get()))
     {
-        window = std::make_unique<MainWindow>();
-        d = std::make_unique<WindowDriver>(window.get());
-        window->show();
-        for (int waited = 0; !window->findChild<EntryEditor *>() && waited < 5000; waited += 10)
-            QTest::qWait(10);
-        editor = window->findChild<EntryEditor *>();
+        d->show();
+        d->waitForEditor();
     }
     QStringList shownNames() const { return d->names(); }
-    // "新建" with a name typed in and "保存" pressed; true when the editor closed (saved).
-    bool saveNew(const QString &name)
-    {
-        bool closed = false;
-        QTimer::singleShot(0, editor, [this, name, &closed] {
-            Entry e = editor->currentEntry();
-            e.name = name;
-            e.enabled = true;
-            editor->loadEntry(-1, e);
-            editor->save();
-            closed = !editor->isVisible();
-            editor->reject();
-        });
-        d->action(QStringLiteral("新建"))->trigger();
-        return closed;
-    }
-    void deleteRow(int i)
-    {
-        d->clickRow(i);
-        QTimer::singleShot(0, [] {
-            for (QWidget *top : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(top);
-                if (box && box->isVisible() && box->text().startsWith(QStringLiteral("确认删除")))
-                    box->buttons().first()->click();
-            }
-        });
-        d->action(QStringLiteral("删除"))->trigger();
-    }
-    void toggle(int i) { d->clickBox(i); }
+    bool saveNew(const QString &name) const { return d->saveNew(name); }
+    void deleteRow(int i) const { d->deleteRow(i); }
+    void toggle(int i) const { d->clickBox(i); }
 };
 
 } // namespace
@@ -209,7 +181,7 @@ void TestFaults::documentsMissing()
     QDir(home.documents()).removeRecursively();
     if (blocked)
         TestSupport::writeFile(home.documents(), "mine");
-    Session rig;
+    Rig rig;
     QCOMPARE(prompts(), QString());
     QCOMPARE(rig.d->rowCount(), 0);
     QCOMPARE(rig.saveNew(QStringLiteral("起床")), !blocked);
@@ -251,7 +223,7 @@ void TestFaults::unreadableAtStart()
         QFile::setPermissions(home.storagePath(), QFile::Permissions());
     {
         AsOrdinaryUser user;
-        Session rig;
+        Rig rig;
         QCOMPARE(prompts(), prompt.arg(home.storagePath()));
         TestSupport::closeAllPrompts();
         QCOMPARE(rig.d->rowCount(), 0);
@@ -278,9 +250,10 @@ void TestFaults::readOnlyDocuments()
     const QFile::Permissions mode = QFile::permissions(home.documents());
     QFile::setPermissions(home.documents(), QFile::ReadOwner | QFile::ExeOwner);
     AsOrdinaryUser user;
-    Session rig;
+    Rig rig;
     QCOMPARE(prompts(), QString());
     QCOMPARE(rig.shownNames(), (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2")}));
+    QVERIFY(!rig.d->enabled(0)); // stored as enabled, yet every entry starts disabled
     QVERIFY(!rig.saveNew(QStringLiteral("起床")));
     QCOMPARE(prompts(), kSaveUnwritable);
     TestSupport::closeAllPrompts();
@@ -321,9 +294,10 @@ void TestFaults::diskFull()
     const QByteArray before = storage(6, true, QString(1500, QChar(0x949F))); // about 28 kB
     home.writeStorage(before);
     disk.fill();
-    std::unique_ptr<Session> rig = std::make_unique<Session>();
+    std::unique_ptr<Rig> rig = std::make_unique<Rig>();
     QCOMPARE(home.storageBytes(), before); // neither the migration nor the state reset fitted
     QCOMPARE(rig->d->rowCount(), 6);
+    QVERIFY(!rig->d->enabled(0)); // stored as enabled, yet every entry starts disabled
     const auto act = [&] {
         if (change == QLatin1String("save"))
             return rig->saveNew(QStringLiteral("起床"));
@@ -332,7 +306,7 @@ void TestFaults::diskFull()
         else if (change == QLatin1String("toggle"))
             rig->toggle(1);
         else
-            rig = std::make_unique<Session>();
+            rig = std::make_unique<Rig>();
         return true;
     };
     QCOMPARE(act(), change != QLatin1String("save"));
@@ -357,7 +331,7 @@ void TestFaults::symlinkWrittenThrough()
     TestHome home;
     const QString target = home.makeFile(QStringLiteral("同步/闹钟.txt"), storage(2, true));
     QVERIFY(QFile::link(target, home.storagePath()));
-    Session rig;
+    Rig rig;
     QCOMPARE(QFileInfo(home.storagePath()).symLinkTarget(), target);
     QCOMPARE(TestSupport::readFile(target), storage(2)); // the start-up reset went through the link
     QVERIFY(rig.saveNew(QStringLiteral("起床")));
@@ -395,12 +369,12 @@ void TestFaults::changedBehindTheProgram()
     QFETCH(QStringList, names);
     TestHome home;
     home.writeStorage(storage(3));
-    Session rig;
+    Rig rig;
     const QByteArray good = home.storageBytes();
     QByteArray changed;
     if (outside == QLatin1String("append")) {
         changed = StorageFile::bytesOf(
-            StorageFile::withAppended(StorageFile::linesOf(good), entry(4, QStringLiteral("外来"))));
+            StorageFile::withAppended(StorageFile::linesOf(good), entry(QStringLiteral("外来"), 4)));
     } else if (outside == QLatin1String("cut")) {
         changed = good.left(good.size() / 2);
     }
@@ -453,7 +427,7 @@ void TestFaults::damagedAtStart()
     TestHome home;
     home.writeStorage(content);
     SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
-    Session rig;
+    Rig rig;
     SystemClock::unpin();
     const QString backup = home.storagePath() + QStringLiteral(".损坏备份-20261208-073005");
     const QString said =

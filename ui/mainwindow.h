@@ -70,7 +70,7 @@ private:
 
     // the list (mainwindow_list.cpp)
     void showEntries(const StorageContents &contents, bool atStart);
-    void reportMissingFiles(const Entry &entry, bool atStart);
+    void reportMissingFiles(const Entry &entry, bool atStart, bool soundInUse);
     EntryRow *appendRow();
     void removeLastRow();
     void growCanvas();

@@ -49,26 +49,25 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
         appendRow();
     const Instant now = SystemClock::now();
     for (int i = 0; i < count; ++i) {
-        reportMissingFiles(contents.entries.at(i), atStart);
+        // A ring that sounds keeps its sound: its file is looked at again when it next rings.
+        reportMissingFiles(contents.entries.at(i), atStart, !atStart && m_ringer->isRinging(i));
         Entry shown = contents.entries.at(i);
         shown.enabled = m_scheduler.isEnabled(i);
         m_rows.at(i)->showEntry(shown, width());
         m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
-        if (!atStart && i == 0)
-            showStoredBackground(true);
     }
     growCanvas();
-    if (m_pictureShown)
-        showPicture(); // as tall as the canvas has grown
+    if (!atStart && count > 0)
+        showStoredBackground(true); // scaled to the canvas as the rows grew it
     updateSelectionActions();
 }
 
 // The file keeps the path; the ring falls back to the built-in sound when it comes.
-void MainWindow::reportMissingFiles(const Entry &entry, bool atStart)
+void MainWindow::reportMissingFiles(const Entry &entry, bool atStart, bool soundInUse)
 {
     if (missingFile(entry.command))
         Prompt::show(this, entry.command + Texts::kCommandMissing);
-    if (missingFile(entry.sound))
+    if (missingFile(entry.sound) && !soundInUse)
         Prompt::show(this, entry.sound + (atStart ? Texts::kSoundMissingAtStart : Texts::kSoundMissing));
 }
 

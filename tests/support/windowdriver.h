@@ -3,19 +3,26 @@
 #ifndef TAVREL_WINDOWDRIVER_H
 #define TAVREL_WINDOWDRIVER_H
 
+#include "support/dialogdriver.h"
+#include "ui/entryeditor.h"
 #include "ui/entryrow.h"
 #include "ui/mainwindow.h"
 #include "ui/prompt.h"
+#include "ui/ringer.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMediaPlayer>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QToolBar>
 
-#include <QLayout>
+#include <memory>
 
 class WindowDriver
 {
@@ -75,6 +82,76 @@ public:
     QSystemTrayIcon *tray() const { return w->findChild<QSystemTrayIcon *>(); }
     QMenu *trayMenu() const { return tray()->contextMenu(); }
     QString nextRingText() const { return trayMenu()->actions().value(1)->text(); }
+
+    // The editor, made just after the window first shows.
+    EntryEditor *editor() const { return w->findChild<EntryEditor *>(); }
+    bool waitForEditor() const
+    {
+        return QTest::qWaitFor([this] { return editor() != nullptr; }, 5000);
+    }
+
+    // "新建", the name typed in, "保存". True when the editor closed, that is, the entry was
+    // stored; otherwise the editor is closed afterwards, as a person gives up.
+    bool saveNew(const QString &name) const
+    {
+        EntryEditor *dialog = editor();
+        auto closed = std::make_shared<bool>(false);
+        DialogDriver::whenShown([dialog] { return dialog; },
+                                [closed, name](QWidget *shown) {
+                                    labelled<QLineEdit>(shown, QStringLiteral("名称："))->setText(name);
+                                    button(shown, QStringLiteral("保存"))->click();
+                                    *closed = !shown->isVisible();
+                                    shown->close();
+                                });
+        action(QStringLiteral("新建"))->trigger();
+        return *closed;
+    }
+
+    // Selects row i, "删除", and answers the question with `answer`; returns the question asked.
+    QString deleteRow(int i, const QString &answer = QStringLiteral("确定")) const
+    {
+        clickRow(i);
+        auto question = std::make_shared<QString>();
+        answerMessageBox(answer, question);
+        action(QStringLiteral("删除"))->trigger();
+        return *question;
+    }
+
+    // Presses the button captioned `caption` in the next application-modal message box.
+    static void answerMessageBox(const QString &caption, std::shared_ptr<QString> text = {})
+    {
+        DialogDriver::whenShown([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); },
+                                [caption, text](QWidget *shown) {
+                                    auto *box = static_cast<QMessageBox *>(shown);
+                                    if (text)
+                                        *text = box->text();
+                                    for (QAbstractButton *b : box->buttons()) {
+                                        if (b->text() == caption)
+                                            b->click();
+                                    }
+                                });
+    }
+
+    // The field a label with this text stands for, as a screen reader pairs them.
+    template <typename T> static T *labelled(QWidget *dialog, const QString &labelText)
+    {
+        for (QLabel *label : dialog->findChildren<QLabel *>()) {
+            if (label->text() == labelText)
+                return qobject_cast<T *>(label->buddy());
+        }
+        return nullptr;
+    }
+    static QPushButton *button(QWidget *dialog, const QString &text)
+    {
+        for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
+            if (b->text() == text)
+                return b;
+        }
+        return nullptr;
+    }
+
+    // The player of a ring that sounds now (there is one only while a ring sounds).
+    QMediaPlayer *ringPlayer() const { return w->findChild<Ringer *>()->findChild<QMediaPlayer *>(); }
 
     void show() const
     {
