@@ -1,16 +1,16 @@
 // Starts the main window on a storage file with the given number of entries and prints the
 // wall-clock time (ms since the epoch) at which the window was first exposed, then quits.
 //   bench_startup <entries>     (HOME must point at a scratch directory)
-#include "app/mainwindow.h"
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
-#include "widgets/prompt.h"
+#include "core/entry.h"
+#include "core/storagefile.h"
+#include "ui/mainwindow.h"
+#include "ui/prompt.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QFileInfo>
 #include <QTest>
 
 #include <cstdio>
@@ -20,21 +20,22 @@ static void initResources()
     Q_INIT_RESOURCE(res);
 }
 
+// Alarms and timers in turn, all disabled, as a person's list is at every start.
 static void writeEntries(int count)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QDir().mkpath(dir);
-    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    QStringList lines{StorageHeader::compose(count, Texts::kNone)};
     for (int i = 1; i <= count; ++i) {
-        StorageFile::Entry e;
-        e.number = i;
-        e.type = i % 2 ? StorageFile::kAlarm : StorageFile::kTimer;
+        Entry e;
+        e.kind = i % 2 ? Entry::Kind::Alarm : Entry::Kind::Timer;
         e.name = QStringLiteral("条目%1").arg(i);
-        e.time = i % 2 ? QStringLiteral("07:30") : QStringLiteral("00:10:00");
-        e.repeat = i % 2 ? QStringLiteral("星期一|星期五") : StorageFile::kNo;
-        lines << StorageFile::composeRecord(e);
+        e.setTimeText(i % 2 ? QStringLiteral("07:30") : QStringLiteral("00:10:00"));
+        if (i % 2)
+            e.weekdays = Entry::weekdaysFromText(QStringLiteral("星期一|星期五"));
+        lines << e.toStoredLines(i);
     }
-    QFile file(dir + StorageFile::kFileName);
+    const QString path = StorageFile::path();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(StorageFile::joinLines(lines));
 }
