@@ -48,12 +48,12 @@ int main(int argc, char *argv[])
         QTest::qWait(50); // let the stopped player go
     }
     std::printf("rings: %d\n", rings);
-    std::printf("make + start a player (ring() returns): median %.2f ms, min %.2f, max %.2f\n", median(started),
-                *std::min_element(started.begin(), started.end()),
+    std::printf("make + start a player (ring() returns): median %.2f ms, min %.2f, max %.2f\n",
+                median(started), *std::min_element(started.begin(), started.end()),
                 *std::max_element(started.begin(), started.end()));
     if (!playing.empty())
-        std::printf("until PlayingState: median %.2f ms, min %.2f, max %.2f (%zu of %d rings)\n", median(playing),
-                    *std::min_element(playing.begin(), playing.end()),
+        std::printf("until PlayingState: median %.2f ms, min %.2f, max %.2f (%zu of %d rings)\n",
+                    median(playing), *std::min_element(playing.begin(), playing.end()),
                     *std::max_element(playing.begin(), playing.end()), playing.size(), rings);
     return 0;
 }

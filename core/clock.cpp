@@ -67,8 +67,9 @@ void setWall(const QDateTime &wall)
 
 QString weekdayName(Qt::DayOfWeek day)
 {
-    static const QString names[] = {QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
-                                    QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
+    static const QString names[] = {QStringLiteral("星期一"), QStringLiteral("星期二"),
+                                    QStringLiteral("星期三"), QStringLiteral("星期四"),
+                                    QStringLiteral("星期五"), QStringLiteral("星期六"),
                                     QStringLiteral("星期日")};
     return int(day) >= 1 && int(day) <= 7 ? names[int(day) - 1] : QString();
 }

@@ -1,6 +1,10 @@
 #include "core/entry.h"
 
 #include <QRegularExpression>
+#include <QStringBuilder>
+#include <QVector>
+
+#include <algorithm>
 
 using namespace Texts;
 
@@ -11,18 +15,20 @@ QStringList fields(const QString &line)
     return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
 }
 
-// Name, sound and command may hold commas; the other lines end at their second field.
+// Name, sound and command may hold commas (fields 2..n joined again); the other lines end at
+// their second field. A line without a comma has no value.
 QString storedValue(const QString &line, int recordLine)
 {
-    const QStringList f = fields(line);
-    if (f.size() < 2)
+    const int comma = line.indexOf(QLatin1Char(','));
+    if (comma < 0)
         return QString();
     const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
-    return keepsCommas ? f.mid(1).join(QLatin1Char(',')) : f.at(1);
+    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
+    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
 }
 
 // Decimal, with unreadable text counting as 0.
-int number(const QString &text)
+int number(const QStringRef &text)
 {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
@@ -31,21 +37,32 @@ int number(const QString &text)
 
 QString singleLine(const QString &text)
 {
+    const auto isBreak = [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x85) || c == QChar(0x2028) ||
+               c == QChar(0x2029);
+    };
+    if (std::none_of(text.begin(), text.end(), isBreak))
+        return text; // the usual case, without a regular expression
     static const QRegularExpression breaks(QStringLiteral("\\r\\n|[\\r\\n\\x{0085}\\x{2028}\\x{2029}]"));
     QString out = text;
     return out.replace(breaks, QStringLiteral(" "));
 }
 
-QString twoDigits(int n)
+// 0..99 as two digits.
+void appendTwoDigits(QString &out, int n)
 {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    out += QLatin1Char(char('0' + n / 10));
+    out += QLatin1Char(char('0' + n % 10));
 }
 
 } // namespace
 
 Entry Entry::fromStoredLines(const QStringList &nine, ReadProblem *problem)
 {
-    const auto value = [&nine](int k) { return storedValue(nine.value(k - 1), k); };
+    QString values[10];
+    for (int k = 1; k <= 9 && k <= nine.size(); ++k)
+        values[k] = storedValue(nine.at(k - 1), k);
+    const auto value = [&values](int k) -> const QString & { return values[k]; };
     Entry e;
     ReadProblem found = ReadProblem::None;
     const QString type = value(2);
@@ -69,31 +86,40 @@ Entry Entry::fromStoredLines(const QStringList &nine, ReadProblem *problem)
 QStringList Entry::toStoredLines(int number) const
 {
     const QLatin1Char comma(',');
-    return {kIndexKey + comma + QString::number(number),
-            kTypeKey + comma + (isAlarm() ? kAlarm : kTimer),
-            kNameKey + comma + singleLine(name),
-            kTimeKey + comma + timeText(),
-            kRepeatKey + comma + weekdaysText(weekdays),
-            kSoundKey + comma + (sound.isEmpty() ? kDefaultSound : singleLine(sound)),
-            kCommandKey + comma + (command.isEmpty() ? kNone : singleLine(command)),
-            kLoopKey + comma + (loop ? kYes : kNo),
-            kStateKey + comma + (enabled ? kOn : kOff)};
+    return {kIndexKey % comma % QString::number(number),
+            kTypeKey % comma % (isAlarm() ? kAlarm : kTimer),
+            kNameKey % comma % singleLine(name),
+            kTimeKey % comma % timeText(),
+            kRepeatKey % comma % weekdaysText(weekdays),
+            kSoundKey % comma % (sound.isEmpty() ? kDefaultSound : singleLine(sound)),
+            kCommandKey % comma % (command.isEmpty() ? kNone : singleLine(command)),
+            kLoopKey % comma % (loop ? kYes : kNo),
+            kStateKey % comma % (enabled ? kOn : kOff)};
 }
 
 QString Entry::timeText() const
 {
+    QString out;
+    out.reserve(8);
     if (isAlarm()) {
         const QTime t = alarmTime.isValid() ? alarmTime : QTime(0, 0);
-        return twoDigits(t.hour()) + QLatin1Char(':') + twoDigits(t.minute());
+        appendTwoDigits(out, t.hour());
+        out += QLatin1Char(':');
+        appendTwoDigits(out, t.minute());
+        return out;
     }
     const int s = qBound(0, timerSeconds, kMaxTimerSeconds);
-    return twoDigits(s / 3600) + QLatin1Char(':') + twoDigits(s / 60 % 60) + QLatin1Char(':') +
-           twoDigits(s % 60);
+    appendTwoDigits(out, s / 3600);
+    out += QLatin1Char(':');
+    appendTwoDigits(out, s / 60 % 60);
+    out += QLatin1Char(':');
+    appendTwoDigits(out, s % 60);
+    return out;
 }
 
 Entry::ReadProblem Entry::setTimeText(const QString &text)
 {
-    const QStringList parts = text.split(QLatin1Char(':'));
+    const QVector<QStringRef> parts = text.splitRef(QLatin1Char(':'));
     const int h = number(parts.value(0));
     const int m = number(parts.value(1));
     const int s = number(parts.value(2));
@@ -113,21 +139,34 @@ Entry::ReadProblem Entry::setTimeText(const QString &text)
 
 QString Entry::weekdaysText(const Weekdays &days)
 {
-    QStringList names;
+    if (days.isEmpty())
+        return kNo;
+    QString out;
+    out.reserve(7 * 4);
     for (int d = Qt::Monday; d <= Qt::Sunday; ++d) {
-        if (days.contains(Qt::DayOfWeek(d)))
-            names << dayName(Qt::DayOfWeek(d));
+        if (!days.contains(Qt::DayOfWeek(d)))
+            continue;
+        if (!out.isEmpty())
+            out += QLatin1Char('|');
+        out += kDayNames.at(d - 1);
     }
-    return names.isEmpty() ? kNo : names.join(QLatin1Char('|'));
+    return out;
 }
 
 Weekdays Entry::weekdaysFromText(const QString &text)
 {
     Weekdays days;
-    for (const QString &name : text.split(QLatin1Char('|'))) {
-        const int i = kDayNames.indexOf(name);
-        if (i >= 0)
-            days.insert(Qt::DayOfWeek(i + 1));
+    int start = 0;
+    while (start <= text.size()) {
+        int end = text.indexOf(QLatin1Char('|'), start);
+        if (end < 0)
+            end = text.size();
+        const QStringRef name = text.midRef(start, end - start);
+        for (int d = 0; d < kDayNames.size(); ++d) {
+            if (name == kDayNames.at(d))
+                days.insert(Qt::DayOfWeek(d + 1));
+        }
+        start = end + 1;
     }
     return days;
 }

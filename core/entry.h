@@ -108,7 +108,8 @@ struct StorageHeader
 
     static StorageHeader read(const QString &line);
     // "数量,<count>,<field3>,<background>"
-    static QString compose(int count, const QString &background, const QString &field3 = Texts::kBackgroundKey);
+    static QString compose(int count, const QString &background,
+                           const QString &field3 = Texts::kBackgroundKey);
 };
 
 #endif // TAVREL_ENTRY_H

@@ -25,8 +25,8 @@ int offsetAt(qint64 msSinceEpoch)
 qint64 endOfGap(qint64 before, qint64 after, int offsetAfter)
 {
     constexpr qint64 minute = 60 * 1000;
-    qint64 lo = before / minute;     // offset still the old one
-    qint64 hi = after / minute + 1;  // offset already the new one
+    qint64 lo = before / minute;    // offset still the old one
+    qint64 hi = after / minute + 1; // offset already the new one
     while (hi - lo > 1) {
         const qint64 mid = lo + (hi - lo) / 2;
         if (offsetAt(mid * minute) == offsetAfter)
@@ -83,8 +83,8 @@ QDateTime occurrenceOn(const QDate &date, const QTime &time)
         return QDateTime::fromMSecsSinceEpoch(first);
     if (offsetAfter > offsetBefore) {
         // The clocks skip this time: ring when the gap ends.
-        const qint64 gapEnd = endOfGap(naive - qint64(offsetAfter) * 1000, naive - qint64(offsetBefore) * 1000,
-                                       offsetAfter);
+        const qint64 gapEnd =
+            endOfGap(naive - qint64(offsetAfter) * 1000, naive - qint64(offsetBefore) * 1000, offsetAfter);
         return QDateTime::fromMSecsSinceEpoch(gapEnd);
     }
     return QDateTime(date, minute);

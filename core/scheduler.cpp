@@ -111,6 +111,13 @@ Outcome Scheduler::setEnabled(int i, bool on, const Instant &now)
 Outcome Scheduler::advance(const Instant &now)
 {
     Outcome out;
+    const int offset = now.wall.offsetFromUtc();
+    if (offset != m_utcOffset) {
+        // Daylight saving or another time zone: work out the alarms' next occurrences again.
+        m_utcOffset = offset;
+        for (State &s : m_states)
+            s.nextDueMs = kNone;
+    }
     for (int i = 0; i < count(); ++i) {
         if (m_entries.at(i).isAlarm())
             advanceAlarm(i, now, out);
@@ -320,7 +327,8 @@ void Scheduler::advanceAlarm(int i, const Instant &now, Outcome &out)
         s.nextDueMs = kNone;
     }
     Ring missed;
-    for (qint64 due = alarmNextDueMs(i, nowMs); due != kNone && due <= nowMs; due = alarmNextDueMs(i, nowMs)) {
+    for (qint64 due = alarmNextDueMs(i, nowMs); due != kNone && due <= nowMs;
+         due = alarmNextDueMs(i, nowMs)) {
         s.handledThroughMs = due;
         s.nextDueMs = kNone;
         const Ring ring{i, QDateTime::fromMSecsSinceEpoch(due), nowMs - due >= kMinuteMs};

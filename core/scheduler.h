@@ -23,7 +23,10 @@ struct Outcome
     QVector<int> finished; // over for good: uncheck and store as disabled (one-shot alarms, timers)
     QVector<Ring> missed;  // skipped more than twelve hours ago: not rung, listed in one prompt
 
-    bool isEmpty() const { return silenced.isEmpty() && rings.isEmpty() && finished.isEmpty() && missed.isEmpty(); }
+    bool isEmpty() const
+    {
+        return silenced.isEmpty() && rings.isEmpty() && finished.isEmpty() && missed.isEmpty();
+    }
     void append(const Outcome &other);
 };
 
@@ -43,13 +46,21 @@ struct Outcome
 // and duration keeps the entry's state, so editing a ringing entry's name or sound does not
 // silence it. Another entry changing never touches an entry.
 // A ringing entry stays ringing until soundEnded() or stop(): then a one-shot alarm or a timer
-// is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring.
+// is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring; a weekly
+// alarm still ringing when its next occurrence comes rings again (start its sound afresh).
+// A time the clocks skip rings when the gap ends; a repeated time rings at its first pass only.
+// Moving to another time zone makes alarms ring at their time there, from the move on.
+//
+// Every call that takes `now` returns what happened, including whatever fell due at `now`, so
+// the window never needs a second call to catch a ring its own change caused. The scheduler
+// keeps its own copy of each entry: after `finished`, entry(i).enabled is false.
 class Scheduler
 {
 public:
     static constexpr qint64 kCatchUpMs = 12 * 3600 * 1000; // skipped rings younger than this ring late
 
     // The whole list at once (start-up, loading): every state fresh, enabled ones start now.
+    // Not for single changes: it forgets which occurrences rang.
     Outcome setEntries(const QVector<Entry> &entries, const Instant &now);
     // A new entry at the end of the list.
     Outcome entryAdded(const Entry &entry, const Instant &now);
@@ -118,6 +129,7 @@ private:
 
     QVector<Entry> m_entries;
     QVector<State> m_states;
+    int m_utcOffset = 0; // of the wall clock at the last advance: a change of zone moves every alarm
 };
 
 #endif // TAVREL_CORE_SCHEDULER_H

@@ -21,18 +21,31 @@ QStringList fields(const QString &line)
 // Name, sound and command may hold commas; the other record lines end at their second field.
 QString recordValue(const QString &line, int recordLine)
 {
-    const QStringList f = fields(line);
-    if (f.size() < 2)
+    const int comma = line.indexOf(QLatin1Char(','));
+    if (comma < 0)
         return QString();
     const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
-    return keepsCommas ? f.mid(1).join(QLatin1Char(',')) : f.at(1);
+    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
+    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
 }
 
-const QStringList &recordKeys()
+// The nine keys each followed by its comma, in file order: how every record line must begin.
+const QStringList &recordKeyPrefixes()
 {
-    static const QStringList keys = {kIndexKey, kTypeKey,    kNameKey, kTimeKey, kRepeatKey,
-                                     kSoundKey, kCommandKey, kLoopKey, kStateKey};
-    return keys;
+    static const QStringList prefixes = [] {
+        QStringList p;
+        for (const QString &key : {kIndexKey, kTypeKey, kNameKey, kTimeKey, kRepeatKey, kSoundKey,
+                                   kCommandKey, kLoopKey, kStateKey})
+            p << key + QLatin1Char(',');
+        return p;
+    }();
+    return prefixes;
+}
+
+// Field 1 of the line is exactly `key`.
+bool keyIs(const QString &line, const QString &key)
+{
+    return line.startsWith(key) && (line.size() == key.size() || line.at(key.size()) == QLatin1Char(','));
 }
 
 // Reads lines one by one; past the end every read yields an empty line, as a text stream does.
@@ -122,15 +135,16 @@ QStringList rewriteStateLines(const QStringList &lines, int records, const std::
 // a current or an eight-line record; *next is the line after it.
 QString recordDamage(const QStringList &lines, int r, int pos, int *next)
 {
-    const QStringList &keys = recordKeys();
+    const QStringList &prefixes = recordKeyPrefixes();
+    constexpr int kCommandLine = 6;
     for (int k = 0; k < kRecordLines; ++k, ++pos) {
         if (pos >= lines.size())
             return kDamageShort;
         const QString &line = lines.at(pos);
-        if (line.startsWith(keys.at(k) + QLatin1Char(',')))
+        if (line.startsWith(prefixes.at(k)))
             continue;
         // The old form has no command line: its loop line sits where the command line belongs.
-        if (keys.at(k) == kCommandKey && line.startsWith(kLoopKey + QLatin1Char(',')))
+        if (k == kCommandLine && line.startsWith(prefixes.at(kCommandLine + 1)))
             ++k;
         else
             return kDamageRecord.arg(r + 1);
@@ -141,6 +155,12 @@ QString recordDamage(const QStringList &lines, int r, int pos, int *next)
 
 QByteArray readBytes(const QString &path, bool *ok)
 {
+    // Only a regular file (or a link to one) is read: opening a named pipe would wait forever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *ok = false;
+        return QByteArray();
+    }
     QFile file(path);
     *ok = file.open(QIODevice::ReadOnly);
     return *ok ? file.readAll() : QByteArray();
@@ -187,7 +207,7 @@ QString StorageNotice::text() const
 
 // --- The rules on lines ---------------------------------------------------------------------
 
-QStringList StorageFile::splitLines(const QByteArray &bytes, bool *validUtf8)
+QStringList StorageFile::linesOf(const QByteArray &bytes, bool *validUtf8)
 {
     QTextCodec *codec = QTextCodec::codecForName("UTF-8");
     QTextCodec::ConverterState state;
@@ -204,7 +224,7 @@ QStringList StorageFile::splitLines(const QByteArray &bytes, bool *validUtf8)
     return lines;
 }
 
-QByteArray StorageFile::joinLines(const QStringList &lines)
+QByteArray StorageFile::bytesOf(const QStringList &lines)
 {
     QByteArray out;
     for (const QString &line : lines) {
@@ -217,9 +237,14 @@ QByteArray StorageFile::joinLines(const QStringList &lines)
 QString StorageFile::damage(const QByteArray &bytes)
 {
     bool validUtf8 = true;
-    const QStringList lines = splitLines(bytes, &validUtf8);
+    const QStringList lines = linesOf(bytes, &validUtf8);
     if (!validUtf8)
         return kDamageUtf8; // a rewrite would replace what could not be decoded
+    return damageOfLines(lines);
+}
+
+QString StorageFile::damageOfLines(const QStringList &lines)
+{
     const StorageHeader h = StorageHeader::read(lines.value(0));
     if (h.fieldCount < 2 || h.key != kCountKey)
         return kDamageHeader;
@@ -244,14 +269,14 @@ QString StorageFile::damage(const QByteArray &bytes)
 QByteArray StorageFile::preparedBytes(const QByteArray &bytes)
 {
     // Each step reads back what the one before it wrote, as start-up always has.
-    QStringList lines = splitLines(bytes.isEmpty() ? newFileContent() : bytes);
+    QStringList lines = linesOf(bytes.isEmpty() ? newFileContent() : bytes);
     const QStringList upgraded = upgradedHeader(lines);
     if (upgraded != lines)
-        lines = splitLines(joinLines(upgraded));
-    const QByteArray migratedBytes = joinLines(migrated(lines));
-    lines = splitLines(migratedBytes);
+        lines = linesOf(bytesOf(upgraded));
+    const QByteArray migratedBytes = bytesOf(migrated(lines));
+    lines = linesOf(migratedBytes);
     const QStringList reset = withStatesOff(lines);
-    return reset != lines ? joinLines(reset) : migratedBytes;
+    return reset != lines ? bytesOf(reset) : migratedBytes;
 }
 
 int StorageFile::storedRecords(const QStringList &lines)
@@ -279,7 +304,7 @@ QStringList StorageFile::migrated(const QStringList &lines, int *records)
         for (int k = 1; k <= 6; ++k)
             out << in.next();
         const QString seventh = in.next();
-        if (fields(seventh).at(0) == kLoopKey) {
+        if (keyIs(seventh, kLoopKey)) {
             out << kCommandKey + QLatin1Char(',') + kNone << seventh; // an eight-line record
         } else {
             // A command line, or an unknown key: still nine lines, so later records stay in place.
@@ -362,9 +387,17 @@ StorageContents StorageFile::contentsOf(const QStringList &lines, int records)
     const StorageHeader h = StorageHeader::read(lines.value(0));
     c.headerRead = h.fieldCount > 2;
     c.background = h.background == kNone ? QString() : h.background;
-    for (int r = 0; r < qMin(records, kMaxEntries); ++r) {
+    const int n = qBound(0, records, kMaxEntries);
+    c.entries.reserve(n);
+    c.problems.reserve(n);
+    QStringList nine;
+    for (int k = 0; k < kRecordLines; ++k)
+        nine << QString();
+    for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < kRecordLines; ++k)
+            nine[k] = lines.value(1 + r * kRecordLines + k); // short files read as empty lines
         Entry::ReadProblem problem = Entry::ReadProblem::None;
-        c.entries << Entry::fromStoredLines(recordLines(lines, r), &problem);
+        c.entries << Entry::fromStoredLines(nine, &problem);
         c.problems << problem;
     }
     return c;
@@ -428,11 +461,11 @@ StorageResult StorageFile::prepare()
     }
 
     int records = 0;
-    migrated(upgradedHeader(splitLines(bytes)), &records);
+    migrated(upgradedHeader(linesOf(bytes)), &records);
     m_count = qMin(records, kMaxEntries);
     const QByteArray prepared = preparedBytes(bytes);
     if (prepared != bytes)
-        write(splitLines(prepared), prepared); // a failure leaves the old file whole; load() reads it
+        write(linesOf(prepared), prepared); // a failure leaves the old file whole; load() reads it
     result.entryCount = m_count;
     return result;
 }
@@ -546,7 +579,7 @@ QStringList StorageFile::read(bool *ok, StorageResult *result, QByteArray *bytes
     QByteArray bytes = readBytes(file, ok);
     if (!*ok)
         return QStringList();
-    QStringList lines = splitLines(bytes);
+    QStringList lines = linesOf(bytes);
     if (m_listShown && wholeRecords(lines) < wholeRecords(m_lastGood)) {
         // Something else cut the file short while the list still shows its entries: the list's
         // content goes back on disk, and what was found there is kept first.
@@ -557,7 +590,7 @@ QStringList StorageFile::read(bool *ok, StorageResult *result, QByteArray *bytes
         }
         result->notices << StorageNotice{StorageNotice::Kind::LostEntriesRestored, file, QString(), backup};
         lines = m_lastGood;
-        bytes = joinLines(lines);
+        bytes = bytesOf(lines);
     }
     if (bytesRead)
         *bytesRead = bytes;
@@ -568,7 +601,7 @@ bool StorageFile::write(const QStringList &lines, const QByteArray &bytes)
 {
     if (!m_writable)
         return false; // never overwrite what could not be read or kept
-    if (!writeBytes(path(), bytes.isNull() ? joinLines(lines) : bytes))
+    if (!writeBytes(path(), bytes.isNull() ? bytesOf(lines) : bytes))
         return false;
     if (m_listShown)
         m_lastGood = lines;

@@ -125,15 +125,17 @@ public:
 
     // Lines as a text stream reads them ("\n" or "\r\n" removed, no empty line after the last
     // "\n"). *validUtf8 is false when the bytes are not valid UTF-8.
-    static QStringList splitLines(const QByteArray &bytes, bool *validUtf8 = nullptr);
+    static QStringList linesOf(const QByteArray &bytes, bool *validUtf8 = nullptr);
     // Every line followed by "\n", in UTF-8.
-    static QByteArray joinLines(const QStringList &lines);
+    static QByteArray bytesOf(const QStringList &lines);
 
     // Why the bytes are a damaged storage file, in the words of the damage prompt; "" when they
     // are well formed or one of the older forms the start-up upgrades. Each record must carry the
     // nine keys in order (or the eight of the old form without 命令文件); blank lines after the
     // last record are not damage.
     static QString damage(const QByteArray &bytes);
+    // The same for lines already decoded from valid UTF-8.
+    static QString damageOfLines(const QStringList &lines);
 
     // What start-up leaves in the file for these bytes when it may write: header upgrade,
     // migration, every state 关闭. An empty input is a new file.

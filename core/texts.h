@@ -69,8 +69,8 @@ inline const QString kDamagedBackedUp = QStringLiteral("存储文件内容有误
 inline const QString kDamagedNoBackup =
     QStringLiteral("存储文件内容有误（%1），且无法备份到：\n%2\n为保护原有内容，本次运行不会改动存储文件；"
                    "请检查磁盘空间和文件权限后重新启动程序。");
-inline const QString kUnreadableAtStart =
-    QStringLiteral("无法读取存储文件，列表暂时为空，文件没有改动：\n%1\n请检查文件的读取权限后重新启动程序。");
+inline const QString kUnreadableAtStart = QStringLiteral(
+    "无法读取存储文件，列表暂时为空，文件没有改动：\n%1\n请检查文件的读取权限后重新启动程序。");
 inline const QString kOccupiedByDirectory =
     QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n%1"
                    "\n请移走该文件夹后重新启动程序。");

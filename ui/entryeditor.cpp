@@ -129,6 +129,27 @@ void EntryEditor::createWidgets()
     m_commandButton = new QPushButton(this);
     m_saveButton = new QPushButton(kSave, this);
     m_closeButton = new QPushButton(kClose, this);
+    nameWidgets();
+}
+
+// Names to find the widgets by from outside (tests, scripts); nothing inside relies on them.
+void EntryEditor::nameWidgets()
+{
+    const struct
+    {
+        QObject *object;
+        const char *name;
+    } named[] = {
+        {m_alarmButton, "alarmButton"}, {m_timerButton, "timerButton"},   {m_nameLabel, "nameLabel"},
+        {m_nameEdit, "nameEdit"},       {m_timeLabel, "timeLabel"},       {m_timeEdit, "timeEdit"},
+        {m_hintLabel, "hintLabel"},     {m_repeatList, "repeatList"},     {m_warningLabel, "warningLabel"},
+        {m_ringLabel, "ringLabel"},     {m_soundButton, "soundButton"},   {m_previewButton, "previewButton"},
+        {m_loopBox, "loopBox"},         {m_commandLabel, "commandLabel"}, {m_commandButton, "commandButton"},
+        {m_saveButton, "saveButton"},   {m_closeButton, "closeButton"}};
+    for (const auto &n : named)
+        n.object->setObjectName(QLatin1String(n.name));
+    for (int d = 0; d < 7; ++d)
+        m_dayBoxes[d]->setObjectName(QStringLiteral("dayBox%1").arg(d + 1)); // 1: Monday
 }
 
 void EntryEditor::setUpTopHalf()
@@ -203,7 +224,9 @@ void EntryEditor::placeDayBoxes()
         const QRect rect(m_repeatList->header()->sectionViewportPosition(column), row.y(),
                          m_repeatList->columnWidth(column), row.height());
         const QPoint topLeft = m_repeatList->viewport()->mapTo(this, rect.topLeft());
-        m_dayBoxes[d]->setGeometry(QRect(topLeft, rect.size()));
+        // The last column runs to the list's edge; a box must not stick out past it.
+        const QRect visible = rect.intersected(m_repeatList->viewport()->rect());
+        m_dayBoxes[d]->setGeometry(QRect(topLeft, visible.size()));
         m_dayBoxes[d]->raise();
     }
 }
@@ -214,6 +237,9 @@ void EntryEditor::labelForScreenReaders()
     m_timeLabel->setBuddy(m_timeEdit);
     m_ringLabel->setBuddy(m_soundButton);
     m_commandLabel->setBuddy(m_commandButton);
+    // A button's name is its caption, which for a chosen file is just the file's name.
+    m_soundButton->setAccessibleDescription(kRingLabel);
+    m_commandButton->setAccessibleDescription(kCommandLabel);
     m_repeatList->setAccessibleName(kRepeatPrefix);
     m_timeEdit->setAccessibleDescription(kAlarmHint);
 }
@@ -224,12 +250,15 @@ void EntryEditor::connectSignals()
     connect(m_timerButton, &QPushButton::clicked, this, &EntryEditor::showTimerMode);
     connect(m_repeatList, &QTreeWidget::itemExpanded, this, &EntryEditor::repeatListToggled);
     connect(m_repeatList, &QTreeWidget::itemCollapsed, this, &EntryEditor::repeatListToggled);
-    // Only a user's click rebuilds the summary; code that sets the boxes writes it itself.
+    // toggled, not clicked: a screen reader ticks a box without clicking it.
     for (QCheckBox *day : m_dayBoxes)
-        connect(day, &QCheckBox::clicked, this, &EntryEditor::dayClicked);
+        connect(day, &QCheckBox::toggled, this, &EntryEditor::dayToggled);
     connect(m_previewButton, &QPushButton::clicked, this, &EntryEditor::togglePreview);
     connect(m_saveButton, &QPushButton::clicked, this, &EntryEditor::save);
     connect(m_closeButton, &QPushButton::clicked, this, &EntryEditor::closeAndReset);
+    // The mouse works these two through the event filter; the keyboard and screen readers click.
+    connect(m_soundButton, &QPushButton::clicked, this, [this] { chooseFile(m_soundButton); });
+    connect(m_commandButton, &QPushButton::clicked, this, [this] { chooseFile(m_commandButton); });
     m_soundButton->installEventFilter(this);
     m_commandButton->installEventFilter(this);
 }
@@ -299,7 +328,7 @@ void EntryEditor::setDays(const Weekdays &days)
     showSummary(dayNames(days));
 }
 
-void EntryEditor::dayClicked()
+void EntryEditor::dayToggled()
 {
     showSummary(dayNames(checkedDays()));
 }

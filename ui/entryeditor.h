@@ -86,7 +86,7 @@ private slots:
     void showAlarmMode();
     void showTimerMode();
     void repeatListToggled();
-    void dayClicked();
+    void dayToggled();
     void togglePreview();
     void previewStatusChanged(QMediaPlayer::MediaStatus status);
     void closeAndReset();
@@ -94,6 +94,7 @@ private slots:
 private:
     // entryeditor.cpp: building, modes, repeat list, reset
     void createWidgets();
+    void nameWidgets();
     void setUpTopHalf();
     void setUpLowerHalf();
     void fillRepeatList();

@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
 const QSize kIconSize(40, 26);
 const QSize kTimeSize(60, 30);
@@ -266,4 +268,17 @@ void EntryRow::focusInEvent(QFocusEvent *event)
         setChecked(true);
         emit clicked(true);
     }
+}
+
+// Rows are one group of exclusive buttons, which Tab would otherwise leave after the first: it
+// goes from row to row instead, and on past the last one.
+bool EntryRow::focusNextPrevChild(bool next)
+{
+    QList<EntryRow *> rows = parentWidget()->findChildren<EntryRow *>(QString(), Qt::FindDirectChildrenOnly);
+    std::sort(rows.begin(), rows.end(), [](EntryRow *a, EntryRow *b) { return a->y() < b->y(); });
+    const int here = rows.indexOf(this) + (next ? 1 : -1);
+    if (here < 0 || here >= rows.size())
+        return QPushButton::focusNextPrevChild(next);
+    rows.at(here)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }

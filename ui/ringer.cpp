@@ -1,5 +1,6 @@
 #include "ui/ringer.h"
 
+#include "core/clock.h"
 #include "core/texts.h"
 #include "ui/prompt.h"
 #include "ui/reminderbox.h"
@@ -37,7 +38,7 @@ Ringer::~Ringer()
 
 qint64 Ringer::stamp()
 {
-    return QDateTime::currentMSecsSinceEpoch();
+    return SystemClock::now().wall.toMSecsSinceEpoch();
 }
 
 QString Ringer::trayTitle(const Entry &entry)
@@ -69,6 +70,7 @@ void Ringer::ring(const RingRequest &request)
         runCommandFile(entry.command);
     if (request.forced && !alreadyRinging)
         raiseReminder(entry.name);
+    emit rang(request.entry);
 }
 
 void Ringer::startSound(int entry, const QString &sound, bool loop)

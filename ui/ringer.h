@@ -55,6 +55,7 @@ public:
     static qint64 stamp();
 
 signals:
+    void rang(int entry);       // a ring began
     void soundEnded(int entry); // played to its end, or failed even with the built-in ring
     void ringingChanged();
 

@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QToolBar>
 
-#include <algorithm>
+#include <QLayout>
 
 class WindowDriver
 {
@@ -40,11 +40,15 @@ public:
     QScrollArea *listArea() const { return w->findChild<QScrollArea *>(); }
     QWidget *canvas() const { return listArea()->widget(); }
 
-    // The rows, top to bottom.
+    // The rows, top to bottom: in the order of the list's layout, which holds before it is laid out.
     QList<EntryRow *> rows() const
     {
-        QList<EntryRow *> found = w->findChildren<EntryRow *>();
-        std::sort(found.begin(), found.end(), [](EntryRow *a, EntryRow *b) { return a->y() < b->y(); });
+        QList<EntryRow *> found;
+        QLayout *list = canvas()->layout();
+        for (int i = 0; list && i < list->count(); ++i) {
+            if (auto *row = qobject_cast<EntryRow *>(list->itemAt(i)->widget()))
+                found << row;
+        }
         return found;
     }
     EntryRow *row(int i) const { return rows().value(i); }
@@ -64,7 +68,8 @@ public:
     void clickBox(int i) const
     {
         QCheckBox *box = row(i)->enableBox();
-        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->width() / 2 + 6, box->height() / 2));
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(box->width() / 2 + 6, box->height() / 2));
     }
 
     QSystemTrayIcon *tray() const { return w->findChild<QSystemTrayIcon *>(); }
