@@ -37,7 +37,7 @@ static void writeEntries(int count)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(StorageFile::joinLines(lines));
+        file.write(StorageFile::bytesOf(lines));
 }
 
 int main(int argc, char *argv[])

@@ -61,7 +61,7 @@ void writeEntries()
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(StorageFile::joinLines(lines));
+        file.write(StorageFile::bytesOf(lines));
 }
 
 void enableAll(MainWindow &w)
