@@ -507,6 +507,7 @@ private slots:
     void otherEntryChangesWithinRingMinute_data();
     void otherEntryChangesWithinRingMinute();
     void timerFinishingBesideARingingOne();
+    void timerRingEndingAsTheMinuteTurns();
     void longRingGoesOnWhenAnotherEntryChanges();
     void closedReminderIsFreed();
     void toggleIconsAreNotMadeAgain();
@@ -661,6 +662,30 @@ void TestSoak::timerFinishingBesideARingingOne()
     r.stop();
     QVERIFY(!r.anyPlaying());
     QVERIFY(!r.box(0)->isChecked());
+}
+
+// A timer rings once each time it is enabled, also when another entry changes just after its
+// sound ended as the minute turned.
+void TestSoak::timerRingEndingAsTheMinuteTurns()
+{
+    TestHome home;
+    Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
+    Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:10:00"));
+    tea.sound = bread.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
+    SoakWindow r({tea, bread}, home, monday("10:00:58"));
+    r.d->clickBox(0);
+    for (int n = 0; n < 4 && !r.playing(0); ++n)
+        r.step();
+    QVERIFY(r.playing(0));
+    QVERIFY(r.waitForSilence());
+
+    SystemClock::setWall(monday("10:01:00"));
+    r.d->clickBox(1);
+    for (int n = 0; n < 10; ++n)
+        r.step();
+    QCOMPARE(r.rings, QVector<int>{0});
+    QVERIFY(!r.box(0)->isChecked());
+    QVERIFY(r.box(1)->isChecked());
 }
 
 // A looping ring that goes on past its minute is still the same ring when another entry
