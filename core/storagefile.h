@@ -96,7 +96,8 @@ public:
     StorageResult prepare();
 
     // Reads every entry the list shows. result.entryCount is the list's new length. On failure the
-    // contents are left untouched (the list keeps what it shows).
+    // contents are left untouched (the list keeps what it shows). In a run whose start-up could not
+    // read the file or back it up, the list is empty and nothing is read.
     StorageResult load(StorageContents *contents);
 
     // State sync: record i's state line becomes 开启 when enabled[i], else 关闭, for the first
@@ -115,6 +116,8 @@ public:
     StorageResult replace(int index, const Entry &entry);
 
     // Delete: record `index` (0-based) goes, the count drops by one, later records are renumbered.
+    // The records it writes again keep key "," value as the load reads them (extra fields after
+    // the value of a line other than name, sound and command are dropped).
     StorageResult remove(int index);
 
     // False once start-up could not read the file or back up a damaged one.

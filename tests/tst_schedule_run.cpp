@@ -664,7 +664,7 @@ void TestScheduleRun::awkwardStorageFile()
     } else if (change == QLatin1String("extra lines")) {
         extra = "注释,由别的程序写入\n\n最后一行\n";
     } else {
-        extra = StorageFile::joinLines(alarm(QStringLiteral("第二十一"), "05:00").toStoredLines(21));
+        extra = StorageFile::bytesOf(alarm(QStringLiteral("第二十一"), "05:00").toStoredLines(21));
     }
     if (!extra.isEmpty())
         home.writeStorage(before + extra);

@@ -10,24 +10,26 @@
 #include "core/texts.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
+#include "support/windowrig.h"
 #include "tst_soak_model.h"
 #include "ui/reminderbox.h"
 #include "ui/ringer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QMediaPlayer>
 #include <QPointer>
-#include <QtMath>
 
 #include <ctime>
 #include <functional>
 #include <memory>
 
+using Rig::alarm;
+using Rig::fileOf;
+using Rig::timer;
+using Rig::toneWav;
 using SoakModel::Expected;
 using SoakModel::Kind;
 
@@ -41,57 +43,10 @@ const qint64 kSampleMs = 6 * 3600 * 1000;
 const int kLoopTicks = 8;          // a looping ring is stopped with 停止 after 4 seconds
 const long kGrossGrowthKb = 40000; // growth that no sampling noise explains: a leak per ring or tick
 
-Entry alarm(const QString &name, const QString &time, const QString &repeat = Texts::kNo)
-{
-    Entry e;
-    e.kind = Entry::Kind::Alarm;
-    e.name = name;
-    e.setTimeText(time);
-    e.weekdays = Entry::weekdaysFromText(repeat);
-    return e;
-}
-
-Entry timer(const QString &name, const QString &time)
-{
-    Entry e;
-    e.kind = Entry::Kind::Timer;
-    e.name = name;
-    e.setTimeText(time);
-    return e;
-}
-
 Entry looping(Entry e)
 {
     e.loop = true;
     return e;
-}
-
-QByteArray fileOf(const QVector<Entry> &entries)
-{
-    QStringList lines{StorageHeader::compose(entries.size(), Texts::kNone)};
-    for (int i = 0; i < entries.size(); ++i)
-        lines << entries.at(i).toStoredLines(i + 1);
-    return StorageFile::bytesOf(lines);
-}
-
-// A mono 16-bit PCM tone: short enough that a ring ends on its own within a few ticks.
-QByteArray toneWav(double seconds)
-{
-    const int rate = 8000;
-    const int samples = int(rate * seconds);
-    QByteArray out;
-    QDataStream s(&out, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    s.writeRawData("RIFF", 4);
-    s << quint32(36 + samples * 2);
-    s.writeRawData("WAVEfmt ", 8);
-    s << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2) << quint16(2)
-      << quint16(16);
-    s.writeRawData("data", 4);
-    s << quint32(samples * 2);
-    for (int n = 0; n < samples; ++n)
-        s << qint16(6000 * qSin(2 * M_PI * 440 * n / rate));
-    return out;
 }
 
 // Daily, workday, weekend and weekly alarms, one-shots, two in one minute, three inside the hour
@@ -149,8 +104,7 @@ QStringList withoutStates(const QByteArray &bytes)
     return kept;
 }
 
-// Counts each widget of one class once, as it is first shown: Qt's own tray balloon (drawn when
-// the desktop has an X11 tray) and the reminder boxes.
+// Counts each widget of one class once, as it is first shown: the reminder boxes.
 class ShowLog : public QObject
 {
 public:
@@ -164,7 +118,6 @@ protected:
         if (event->type() != QEvent::Show || !watched->isWidgetType() ||
             qstrcmp(watched->metaObject()->className(), m_className) != 0)
             return false;
-        // A balloon is shown again when the tray moves its icon; count each one once.
         for (const QPointer<QObject> &seen : qAsConst(m_seen)) {
             if (seen == watched)
                 return false;
@@ -192,8 +145,12 @@ public:
         d = std::make_unique<WindowDriver>(w.get());
         d->show();
         ringer = w->findChild<Ringer *>();
-        m_wasRinging.fill(false, entries.size());
-        QObject::connect(ringer, &Ringer::ringingChanged, w.get(), [this] { ringingChanged(); });
+        QObject::connect(ringer, &Ringer::ringingChanged, w.get(), [this] { countPlayersHeard(); });
+        QObject::connect(ringer, &Ringer::rang, w.get(), [this](int i) {
+            rings << i;
+            if (onRing)
+                onRing(i);
+        });
     }
     ~SoakWindow()
     {
@@ -232,7 +189,8 @@ public:
     Ringer *ringer = nullptr;
 
 private:
-    void ringingChanged()
+    // A ring is heard when a player of its own is playing as it begins.
+    void countPlayersHeard()
     {
         for (QMediaPlayer *p : ringer->findChildren<QMediaPlayer *>(QString(), Qt::FindDirectChildrenOnly)) {
             if (!p->property("soakHeard").toBool() && p->state() == QMediaPlayer::PlayingState) {
@@ -240,18 +198,7 @@ private:
                 ++playersHeard;
             }
         }
-        for (int i = 0; i < m_wasRinging.size(); ++i) {
-            const bool now = ringer->isRinging(i);
-            if (now && !m_wasRinging.at(i)) {
-                rings << i;
-                if (onRing)
-                    onRing(i);
-            }
-            m_wasRinging[i] = now;
-        }
     }
-
-    QVector<bool> m_wasRinging;
 };
 
 struct HeardRing
@@ -294,7 +241,7 @@ public:
     int expectedRings = 0;
     int remindersExpected = 0;
     ShowLog reminders{"ReminderBox"};
-    ShowLog balloons{"QBalloonTip"};
+    Rig::BalloonLog balloons;
     std::unique_ptr<SoakWindow> m_r;
     QStringList m_stored;
     QList<HeardRing> heard;
@@ -789,8 +736,8 @@ void TestSoak::soak()
         "%s to %s: rings expected %d, heard %d (players %d), doubled %d; tray messages %d; reminders %d/%d; "
         "wall %.1f s",
         qPrintable(local(from)), qPrintable(local(to)), run.expectedRings, run.heard.size(),
-        run.m_r->playersHeard, run.doubled(), run.balloons.shown, run.reminders.shown, run.remindersExpected,
-        wall.elapsed() / 1000.0);
+        run.m_r->playersHeard, run.doubled(), run.balloons.messages.size(), run.reminders.shown,
+        run.remindersExpected, wall.elapsed() / 1000.0);
     // The first rings load the sound system once; what comes after them is what a long run adds.
     qInfo("RSS MB at the start and every 6 h: %s; growth start to end %.1f MB, after the first six hours "
           "%.1f MB",
@@ -802,7 +749,7 @@ void TestSoak::soak()
     QCOMPARE(run.doubled(), 0);
     QCOMPARE(run.reminders.shown, run.remindersExpected);
     if (QSystemTrayIcon::isSystemTrayAvailable())
-        QCOMPARE(run.balloons.shown, run.heard.size()); // every ring told in the tray
+        QCOMPARE(run.balloons.messages.size(), run.heard.size()); // every ring told in the tray
     QCOMPARE(TestSupport::shownPromptTexts(), QStringList());
     QCOMPARE(withoutStates(home.storageBytes()), run.m_stored);
 #ifndef __SANITIZE_ADDRESS__ // AddressSanitizer keeps freed memory in quarantine: RSS says nothing

@@ -5,12 +5,74 @@
 
 #include <QApplication>
 #include <QDir>
+
 #include <QTimer>
+#include <algorithm>
 
 #include <memory>
 
 namespace {
 const QByteArray kNewFile("数量,0,背景图片,无\n");
+
+// One stored record, field by field as the file spells it.
+struct Rec
+{
+    QString type = QStringLiteral("闹钟");
+    QString name = QStringLiteral("起床");
+    QString time = QStringLiteral("07:30");
+    QString repeat = QStringLiteral("否");
+    QString sound = QStringLiteral("默认响铃");
+    QString command = QStringLiteral("无");
+    QString loop = QStringLiteral("否");
+    QString state = QStringLiteral("开启");
+    bool eightLines = false; // the old form, without 命令文件
+};
+
+QByteArray record(int number, const Rec &r)
+{
+    QString s = QStringLiteral("序号,%1\n类型,%2\n名称,%3\n时间,%4\n每周重复,%5\n声音文件,%6\n")
+                    .arg(number)
+                    .arg(r.type, r.name, r.time, r.repeat, r.sound);
+    if (!r.eightLines)
+        s += QStringLiteral("命令文件,") + r.command + QLatin1Char('\n');
+    s += QStringLiteral("重复闹铃,") + r.loop + QStringLiteral("\n状态,") + r.state + QLatin1Char('\n');
+    return s.toUtf8();
+}
+
+QByteArray file(const QList<Rec> &recs, const QByteArray &header = QByteArray())
+{
+    QByteArray out = header.isEmpty() ? "数量," + QByteArray::number(recs.size()) + ",背景图片,无\n" : header;
+    for (int i = 0; i < recs.size(); ++i)
+        out += record(i + 1, recs.at(i));
+    return out;
+}
+
+QList<Rec> alarms(int n, bool eightLines = false)
+{
+    QList<Rec> recs;
+    for (int i = 0; i < n; ++i) {
+        Rec r;
+        r.name = QStringLiteral("闹钟%1").arg(i);
+        r.time = QStringLiteral("%1:15").arg(i % 24, 2, 10, QLatin1Char('0'));
+        r.eightLines = eightLines;
+        recs << r;
+    }
+    return recs;
+}
+
+QList<Rec> allOff(QList<Rec> recs)
+{
+    for (Rec &r : recs) {
+        r.state = QStringLiteral("关闭");
+        r.eightLines = false;
+    }
+    return recs;
+}
+
+QStringList backups(const TestHome &home)
+{
+    return QDir(home.documents()).entryList({QStringLiteral("*损坏备份*")}, QDir::Files);
+}
 
 std::unique_ptr<MainWindow> startWindow(bool show = true)
 {
@@ -31,6 +93,11 @@ private slots:
     void fileAtStart();
     void firstStartShowsAnEmptyList();
     void unreadableStorageIsNeverOverwritten();
+    void startRewritesTheFile_data();
+    void startRewritesTheFile();
+    void damagedFilesAreBackedUp_data();
+    void damagedFilesAreBackedUp();
+    void moreThanTwentyRecordsAreKept();
     void toolBarAtStart_data();
     void toolBarAtStart();
     void trayMenuAtStart();
@@ -39,6 +106,7 @@ private slots:
     void editorComesJustAfterTheWindow_data();
     void editorComesJustAfterTheWindow();
     void bringToFrontRestoresTheWindow();
+    void quitEndsTheEventLoop_data();
     void quitEndsTheEventLoop();
 };
 
@@ -84,6 +152,99 @@ void TestStartup::unreadableStorageIsNeverOverwritten()
     QVERIFY(QFileInfo(home.storagePath()).isDir());
     QCOMPARE(TestSupport::shownPromptTexts().size(), 1);
     QVERIFY(TestSupport::shownPromptTexts().first().contains(home.storagePath()));
+}
+
+void TestStartup::startRewritesTheFile_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("rows");
+    QList<Rec> example;
+    Rec morning;
+    morning.name = QStringLiteral("morning");
+    morning.repeat = QStringLiteral("星期一|星期五");
+    morning.loop = QStringLiteral("是");
+    Rec tea;
+    tea.type = QStringLiteral("计时器");
+    tea.name = QStringLiteral("tea,hot");
+    tea.time = QStringLiteral("00:03:00");
+    tea.sound = QStringLiteral("/nonexistent/Music/ring.mp3");
+    tea.state = QStringLiteral("关闭");
+    example << morning << tea;
+    QTest::newRow("worked example: states reset") << file(example) << file(allOff(example)) << 2;
+    QTest::newRow("old header, twelve eight-line records")
+        << file(alarms(12, true), "数量,12\n") << file(allOff(alarms(12))) << 12;
+    QTest::newRow("current file unchanged but states")
+        << file(allOff(alarms(3))) << file(allOff(alarms(3))) << 3;
+    Rec commas;
+    commas.name = QStringLiteral("a,b,c");
+    commas.sound = QStringLiteral("/no/such,dir/x,y.mp3");
+    QTest::newRow("commas in names and paths")
+        << file({commas}, "数量,1,背景图片,/no/pic,ture.png\n")
+        << file(allOff({commas}), "数量,1,背景图片,/no/pic,ture.png\n") << 1;
+    QTest::newRow("empty list") << kNewFile << kNewFile << 0;
+}
+
+void TestStartup::startRewritesTheFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(int, rows);
+    TestHome home;
+    home.writeStorage(before);
+    auto w = startWindow();
+    WindowDriver d(w.get());
+    QCOMPARE(home.storageBytes(), after);
+    QCOMPARE(d.rowCount(), rows);
+    for (int i = 0; i < rows; ++i)
+        QVERIFY(!d.enabled(i));
+    QVERIFY(backups(home).isEmpty()); // a well-formed file is never backed up
+    QVERIFY(!QFile::exists(home.documents() + QStringLiteral("/new_Tavrel存储文件.txt")));
+}
+
+void TestStartup::damagedFilesAreBackedUp_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("rows");
+    const QByteArray two = record(1, Rec()) + record(2, Rec());
+    QTest::newRow("unreadable count") << QByteArray("数量,zwei,背景图片,无\n") + two << 0;
+    QTest::newRow("negative count") << QByteArray("数量,-3,背景图片,无\n") + two << 0;
+    QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") + two << 2;
+    QTest::newRow("fewer lines than the count") << QByteArray("数量,3,背景图片,无\n") + two << 3;
+    QByteArray odd = record(1, Rec());
+    odd.replace("命令文件,无", "奇怪,无");
+    QTest::newRow("unknown seventh key") << QByteArray("数量,2,背景图片,无\n") + odd + record(2, Rec()) << 2;
+    QTest::newRow("lines after the last record") << QByteArray("数量,1,背景图片,无\n") + two << 1;
+    QTest::newRow("not UTF-8") << QByteArray("数量,1,背景图片,无\n") +
+                                      record(1, Rec()).replace("起床", "\xc6\xf0")
+                               << 1;
+    QTest::newRow("not a storage file at all") << QByteArray("hello\nworld\n") << 0;
+}
+
+void TestStartup::damagedFilesAreBackedUp()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, rows);
+    TestHome home;
+    home.writeStorage(content);
+    auto w = startWindow();
+    const QStringList made = backups(home);
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + made.first()), content);
+    const QStringList prompts = TestSupport::shownPromptTexts();
+    QVERIFY(std::any_of(prompts.begin(), prompts.end(),
+                        [&](const QString &t) { return t.contains(made.first()); }));
+    QCOMPARE(WindowDriver(w.get()).rowCount(), rows);
+    QVERIFY(!home.storageBytes().isEmpty());
+}
+
+void TestStartup::moreThanTwentyRecordsAreKept()
+{
+    TestHome home;
+    home.writeStorage(file(alarms(25)));
+    auto w = startWindow();
+    QCOMPARE(WindowDriver(w.get()).rowCount(), 20);
+    QCOMPARE(home.storageBytes(), file(allOff(alarms(25))));
 }
 
 void TestStartup::toolBarAtStart_data()
@@ -218,11 +379,30 @@ void TestStartup::bringToFrontRestoresTheWindow()
     QVERIFY(w->isVisible());
 }
 
+void TestStartup::quitEndsTheEventLoop_data()
+{
+    QTest::addColumn<bool>("ringing");
+    QTest::newRow("nothing rings") << false;
+    QTest::newRow("while a sound plays") << true;
+}
+
 void TestStartup::quitEndsTheEventLoop()
 {
+    QFETCH(bool, ringing);
     TestHome home;
+    Rec bread;
+    bread.type = QStringLiteral("计时器");
+    bread.time = QStringLiteral("00:00:00");
+    bread.loop = QStringLiteral("是");
+    home.writeStorage(ringing ? file({bread}) : kNewFile);
     auto w = startWindow();
-    QTimer::singleShot(0, WindowDriver(w.get()).trayMenu()->actions().at(3), &QAction::trigger);
+    WindowDriver d(w.get());
+    if (ringing) {
+        d.clickBox(0);
+        QVERIFY(d.action(QStringLiteral("停止"))->isEnabled());
+    }
+    const QByteArray before = home.storageBytes();
+    QTimer::singleShot(0, d.trayMenu()->actions().at(3), &QAction::trigger);
     QTimer failsafe;
     failsafe.setSingleShot(true);
     bool timedOut = false;
@@ -233,7 +413,7 @@ void TestStartup::quitEndsTheEventLoop()
     failsafe.start(5000);
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(!timedOut);
-    QCOMPARE(home.storageBytes(), kNewFile); // nothing is written on the way out
+    QCOMPARE(home.storageBytes(), before); // nothing is written on the way out
 }
 
 TAVREL_TEST_MAIN(TestStartup)

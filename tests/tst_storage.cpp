@@ -236,11 +236,7 @@ void TestStorage::readEntry_data()
 {
     QTest::addColumn<QStringList>("nine");
     QTest::addColumn<bool>("alarm");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("days");
-    QTest::addColumn<QString>("sound");
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("shown"); // name, time, weekdays, sound, command
     QTest::addColumn<bool>("loop");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<int>("problem");
@@ -251,102 +247,57 @@ void TestStorage::readEntry_data()
     };
     const QStringList alarm = ex.mid(1, 9);
     const QStringList timer = ex.mid(10, 9);
+    const QStringList morning{"morning", "07:30", "星期一|星期五", "", ""};
+    const QStringList tea{"tea,hot", "00:03:00", "否", "/home/user/Music/ring.mp3", ""};
+    const auto shown = [](QStringList values, int i, const QString &value) {
+        values[i] = value;
+        return values;
+    };
     const int none = int(Problem::None);
-    QTest::newRow("weekly alarm") << alarm << true << "morning"
-                                  << "07:30"
-                                  << "星期一|星期五"
-                                  << ""
-                                  << "" << true << true << none;
-    QTest::newRow("timer, comma in name") << timer << false << "tea,hot"
-                                          << "00:03:00"
-                                          << "否"
-                                          << "/home/user/Music/ring.mp3"
-                                          << "" << false << false << none;
+    QTest::newRow("weekly alarm") << alarm << true << morning << true << true << none;
+    QTest::newRow("timer, comma in name") << timer << false << tea << false << false << none;
     QTest::newRow("sound and command keep commas")
-        << with(with(alarm, 6, "声音文件,/m/a,b.mp3"), 7, "命令文件,/x/r,un.sh") << true << "morning"
-        << "07:30"
-        << "星期一|星期五"
-        << "/m/a,b.mp3"
-        << "/x/r,un.sh" << true << true << none;
+        << with(with(alarm, 6, "声音文件,/m/a,b.mp3"), 7, "命令文件,/x/r,un.sh") << true
+        << QStringList{"morning", "07:30", "星期一|星期五", "/m/a,b.mp3", "/x/r,un.sh"} << true << true
+        << none;
     QTest::newRow("extra fields ignored on type and time")
-        << with(with(alarm, 2, "类型,闹钟,x"), 4, "时间,07:30,9") << true << "morning"
-        << "07:30"
-        << "星期一|星期五"
-        << ""
-        << "" << true << true << none;
-    QTest::newRow("empty name") << with(alarm, 3, "名称,") << true << ""
-                                << "07:30"
-                                << "星期一|星期五"
-                                << ""
-                                << "" << true << true << none;
-    QTest::newRow("single day") << with(alarm, 5, "每周重复,星期三") << true << "morning"
-                                << "07:30"
-                                << "星期三"
-                                << ""
-                                << "" << true << true << none;
-    QTest::newRow("timer at 99:59:59") << with(timer, 4, "时间,99:59:59") << false << "tea,hot"
-                                       << "99:59:59"
-                                       << "否"
-                                       << "/home/user/Music/ring.mp3"
-                                       << "" << false << false << none;
-    QTest::newRow("timer above 99:59:59 refused") << with(timer, 4, "时间,100:00:00") << false << "tea,hot"
-                                                  << "00:00:00"
-                                                  << "否"
-                                                  << "/home/user/Music/ring.mp3"
-                                                  << "" << false << false << int(Problem::TimerTooLong);
-    QTest::newRow("timer minutes above 59") << with(timer, 4, "时间,00:60:00") << false << "tea,hot"
-                                            << "00:00:00"
-                                            << "否"
-                                            << "/home/user/Music/ring.mp3"
-                                            << "" << false << false << int(Problem::BadTime);
-    QTest::newRow("alarm hour 24") << with(alarm, 4, "时间,24:00") << true << "morning"
-                                   << "00:00"
-                                   << "星期一|星期五"
-                                   << ""
-                                   << "" << true << true << int(Problem::BadTime);
-    QTest::newRow("unreadable parts count as 0") << with(alarm, 4, "时间,ab:30") << true << "morning"
-                                                 << "00:30"
-                                                 << "星期一|星期五"
-                                                 << ""
-                                                 << "" << true << true << none;
-    QTest::newRow("unknown type") << with(alarm, 2, "类型,秒表") << false << "morning"
-                                  << "07:30:00"
-                                  << "星期一|星期五"
-                                  << ""
-                                  << "" << true << true << int(Problem::UnknownKind);
+        << with(with(alarm, 2, "类型,闹钟,x"), 4, "时间,07:30,9") << true << morning << true << true << none;
+    QTest::newRow("empty name") << with(alarm, 3, "名称,") << true << shown(morning, 0, "") << true << true
+                                << none;
+    QTest::newRow("single day") << with(alarm, 5, "每周重复,星期三") << true << shown(morning, 2, "星期三")
+                                << true << true << none;
+    QTest::newRow("timer at 99:59:59")
+        << with(timer, 4, "时间,99:59:59") << false << shown(tea, 1, "99:59:59") << false << false << none;
+    QTest::newRow("timer above 99:59:59 refused")
+        << with(timer, 4, "时间,100:00:00") << false << shown(tea, 1, "00:00:00") << false << false
+        << int(Problem::TimerTooLong);
+    QTest::newRow("timer minutes above 59")
+        << with(timer, 4, "时间,00:60:00") << false << shown(tea, 1, "00:00:00") << false << false
+        << int(Problem::BadTime);
+    QTest::newRow("alarm hour 24") << with(alarm, 4, "时间,24:00") << true << shown(morning, 1, "00:00")
+                                   << true << true << int(Problem::BadTime);
+    QTest::newRow("unreadable parts count as 0")
+        << with(alarm, 4, "时间,ab:30") << true << shown(morning, 1, "00:30") << true << true << none;
+    QTest::newRow("unknown type") << with(alarm, 2, "类型,秒表") << false << shown(morning, 1, "07:30:00")
+                                  << true << true << int(Problem::UnknownKind);
     QTest::newRow("odd state and loop words are off")
-        << with(with(alarm, 8, "重复闹铃,1"), 9, "状态,on") << true << "morning"
-        << "07:30"
-        << "星期一|星期五"
-        << ""
-        << "" << false << false << none;
-    QTest::newRow("missing lines read as empty") << QStringList(alarm.mid(0, 5)) << true << "morning"
-                                                 << "07:30"
-                                                 << "星期一|星期五"
-                                                 << ""
-                                                 << "" << false << false << none;
+        << with(with(alarm, 8, "重复闹铃,1"), 9, "状态,on") << true << morning << false << false << none;
+    QTest::newRow("missing lines read as empty")
+        << QStringList(alarm.mid(0, 5)) << true << morning << false << false << none;
 }
 
 void TestStorage::readEntry()
 {
     QFETCH(QStringList, nine);
     QFETCH(bool, alarm);
-    QFETCH(QString, name);
-    QFETCH(QString, time);
-    QFETCH(QString, days);
-    QFETCH(QString, sound);
-    QFETCH(QString, command);
+    QFETCH(QStringList, shown);
     QFETCH(bool, loop);
     QFETCH(bool, enabled);
     QFETCH(int, problem);
     Problem found = Problem::None;
     const Entry e = Entry::fromStoredLines(nine, &found);
     QCOMPARE(e.isAlarm(), alarm);
-    QCOMPARE(e.name, name);
-    QCOMPARE(e.timeText(), time);
-    QCOMPARE(Entry::weekdaysText(e.weekdays), days);
-    QCOMPARE(e.sound, sound);
-    QCOMPARE(e.command, command);
+    QCOMPARE((QStringList{e.name, e.timeText(), Entry::weekdaysText(e.weekdays), e.sound, e.command}), shown);
     QCOMPARE(e.loop, loop);
     QCOMPARE(e.enabled, enabled);
     QCOMPARE(int(found), problem);

@@ -20,10 +20,11 @@
 
 namespace {
 const int kToolBarHeight = 80;
-const int kEditorDelayMs = 50;
+const int kStartUpDelayMs = 50;
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), m_storage([] { return SystemClock::now().wall; })
 {
     setUpWindow();
     createToolBar();
@@ -148,6 +149,8 @@ void MainWindow::loadEntriesAtStart()
 {
     StorageContents contents;
     load(&contents); // a file that cannot be read leaves the list empty; the notice says why
+    for (Entry &entry : contents.entries)
+        entry.enabled = false; // every entry starts disabled, even where the file could not say so
     m_scheduler.setEntries(contents.entries, SystemClock::now());
     showEntries(contents, true);
 }
@@ -162,21 +165,23 @@ void MainWindow::connectClocks()
     m_wakeTimer.setSingleShot(true);
     m_wakeTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_wakeTimer, &QTimer::timeout, this, &MainWindow::ringDue);
-    m_editorTimer.setSingleShot(true);
-    connect(&m_editorTimer, &QTimer::timeout, this, &MainWindow::createEditor);
+    m_startUpTimer.setSingleShot(true);
+    connect(&m_startUpTimer, &QTimer::timeout, this, &MainWindow::finishStartingUp);
 }
 
 void MainWindow::startClocks()
 {
-    m_editorTimer.start(kEditorDelayMs);
+    m_startUpTimer.start(kStartUpDelayMs);
     scheduleTick();
     armWakeUp();
 }
 
-void MainWindow::createEditor()
+// Just after the window shows: the editor, the heaviest widget, and the sound back end.
+void MainWindow::finishStartingUp()
 {
     m_editor = new EntryEditor(this);
     m_editor->setStore([this](int row, const Entry &entry) { return storeEntry(row, entry); });
+    m_ringer->loadBackEnd();
 }
 
 void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)

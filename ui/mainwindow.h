@@ -65,7 +65,7 @@ private:
     void loadEntriesAtStart();
     void connectClocks();
     void startClocks();
-    void createEditor();
+    void finishStartingUp();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
     // the list (mainwindow_list.cpp)
@@ -145,7 +145,7 @@ private:
 
     QTimer m_tickTimer;
     QTimer m_wakeTimer;
-    QTimer m_editorTimer;
+    QTimer m_startUpTimer;
 
     bool m_forcedReminder = false;
     QString m_background; // the stored picture; empty: none

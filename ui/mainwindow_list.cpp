@@ -58,6 +58,8 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
             showStoredBackground(true);
     }
     growCanvas();
+    if (m_pictureShown)
+        showPicture(); // as tall as the canvas has grown
     updateSelectionActions();
 }
 

@@ -56,19 +56,24 @@ QString Ringer::trayMessage(const RingRequest &request)
     return message;
 }
 
+void Ringer::loadBackEnd()
+{
+    QMediaPlayer player;
+    player.setMedia(QUrl(kBuiltInRing)); // loads the decoders too
+}
+
 void Ringer::ring(const RingRequest &request)
 {
     const Entry &entry = request.what;
     qCInfo(lcRing, "ring entry=%d type=%s ms=%lld", request.entry, entry.isAlarm() ? "alarm" : "timer",
            stamp());
-    const bool alreadyRinging = isRinging(request.entry);
-    if (!alreadyRinging)
-        startSound(request.entry, entry.sound, entry.loop);
+    release(request.entry); // a weekly alarm still ringing at its next time starts afresh
+    startSound(request.entry, entry.sound, entry.loop);
     if (request.notify)
         m_tray->showMessage(trayTitle(entry), trayMessage(request), QSystemTrayIcon::Information, kMessageMs);
     if (request.runCommand && !entry.command.isEmpty())
         runCommandFile(entry.command);
-    if (request.forced && !alreadyRinging)
+    if (request.forced)
         raiseReminder(entry.name);
     emit rang(request.entry);
 }

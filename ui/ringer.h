@@ -42,6 +42,10 @@ public:
     Ringer(QMainWindow *window, QSystemTrayIcon *tray);
     ~Ringer() override;
 
+    // Loads the media back end once, shortly after start, so the first ring does not wait for it
+    // (about 60 ms); no player is kept.
+    void loadBackEnd();
+
     void ring(const RingRequest &request);
     void stop(int entry); // silences it; no soundEnded follows
     void stopAll();

@@ -45,7 +45,7 @@ inline QByteArray fileOf(const QVector<Entry> &entries)
     QStringList lines{StorageHeader::compose(entries.size(), Texts::kNone)};
     for (int i = 0; i < entries.size(); ++i)
         lines << entries.at(i).toStoredLines(i + 1);
-    return StorageFile::joinLines(lines);
+    return StorageFile::bytesOf(lines);
 }
 
 // A mono 16-bit PCM tone: short enough that a ring ends on its own within a test.
