@@ -21,7 +21,7 @@ struct Minute
 enum class Kind
 {
     Once,     // the minute occurs exactly once: exactly one ring in it
-    Repeated, // the clock went back and shows the minute twice: reported, one or two rings
+    Repeated, // the clock went back and shows the minute twice: one ring, at its first showing
     Skipped   // the clock jumped over it: rings in the first minute after the jump
 };
 
@@ -29,8 +29,9 @@ struct Expected
 {
     int row = 0;
     Kind kind = Kind::Once;
-    QList<qint64> minutesUtcMs; // one minute, or both showings of a repeated one
-    QString label;              // "星期日 2026-03-29 02:30" for the report
+    qint64 minuteUtcMs = 0;  // the minute it rings in
+    qint64 repeatUtcMs = -1; // a repeated minute's second showing, which must stay silent
+    QString label;           // "星期日 2026-03-29 02:30" for the report
 };
 
 inline QString weekdayOf(const QDate &date)
@@ -53,7 +54,8 @@ inline QList<Minute> minutes(qint64 fromMs, qint64 toMs)
 
 // The rings of one alarm (time "HH:mm", repeat days "否" or "星期一|…") enabled before the
 // first minute: on each listed day (every day until its first ring for "否") at its time; a
-// time the clock skipped rings in the first minute after the jump.
+// time the clock skipped rings in the first minute after the jump; a time the clock shows twice
+// rings the first time only, as a person who set it for that night expects one ring.
 inline QList<Expected> alarmRings(int row, const QString &time, const QString &repeat,
                                   const QList<Minute> &all)
 {
@@ -69,11 +71,11 @@ inline QList<Expected> alarmRings(int row, const QString &time, const QString &r
         const bool reached = m.hhmm >= time && (before.hhmm < time || before.date != m.date);
         if (!reached || (before.date != m.date && m.hhmm != time))
             continue; // a window that opens after the time has not seen it pass
-        Expected e{row, m.hhmm == time ? Kind::Once : Kind::Skipped, {m.utcMs}, QString()};
+        Expected e{row, m.hhmm == time ? Kind::Once : Kind::Skipped, m.utcMs, -1, QString()};
         for (int k = j + 1; k < all.size() && all.at(k).date == m.date; ++k) {
             if (all.at(k).hhmm == time && all.at(k - 1).hhmm != time) {
                 e.kind = Kind::Repeated; // the clock came back to this minute
-                e.minutesUtcMs << all.at(k).utcMs;
+                e.repeatUtcMs = all.at(k).utcMs;
             }
         }
         seen << m.date;

@@ -79,7 +79,12 @@ void MainWindow::createToolBar()
     m_toolBar->addSeparator();
     m_forcedReminderAction = add(nullptr, Texts::kForcedReminderOff, &MainWindow::toggleForcedReminder);
     m_toolBar->addSeparator();
-    m_toggleAction = add(":/res/启用.png", Texts::kToggleCommand, &MainWindow::toggleSelected);
+    // Loaded once: a fresh QIcon each time the selection changes would add scaled copies of the
+    // same picture to the pixmap cache at every change, until the cache is full.
+    m_enableIcon = QIcon(QStringLiteral(":/res/启用.png"));
+    m_disableIcon = QIcon(QStringLiteral(":/res/停用.png"));
+    m_toggleAction = add(nullptr, Texts::kToggleCommand, &MainWindow::toggleSelected);
+    m_toggleAction->setIcon(m_enableIcon);
     m_stopAction = add(":/res/停止.png", Texts::kStopCommand, &MainWindow::stopRinging);
     m_backgroundAction = add(nullptr, QString(), &MainWindow::setOrClearBackground);
     m_toolBarSpacer = new QWidget(m_toolBar); // keeps "帮助" at the right edge

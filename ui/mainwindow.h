@@ -123,6 +123,8 @@ private:
     QAction *m_backgroundAction = nullptr;
     QAction *m_forcedReminderAction = nullptr;
     QAction *m_helpAction = nullptr;
+    QIcon m_enableIcon;  // the toggle command while the selected entry is disabled
+    QIcon m_disableIcon; // … and while it is enabled
     QWidget *m_toolBarSpacer = nullptr;
 
     QScrollArea *m_listArea = nullptr;

@@ -126,9 +126,11 @@ int MainWindow::selectedRow() const
 void MainWindow::updateSelectionActions()
 {
     const int selected = selectedRow();
-    if (selected >= 0)
-        m_toggleAction->setIcon(QIcon(m_scheduler.isEnabled(selected) ? QStringLiteral(":/res/停用.png")
-                                                                      : QStringLiteral(":/res/启用.png")));
+    if (selected >= 0) {
+        const QIcon &icon = m_scheduler.isEnabled(selected) ? m_disableIcon : m_enableIcon;
+        if (m_toggleAction->icon().cacheKey() != icon.cacheKey())
+            m_toggleAction->setIcon(icon);
+    }
     for (QAction *action : {m_editAction, m_deleteAction, m_toggleAction})
         action->setEnabled(selected >= 0);
 }
