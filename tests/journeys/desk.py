@@ -5,6 +5,7 @@ sound recorded from the null sink. Journeys never call into the program's code."
 import json
 import math
 import os
+import re
 import shutil
 import signal
 import struct
@@ -271,7 +272,7 @@ class Desk:
             self.key(key)
             time.sleep(0.15)
         raise JourneyFailed("%s never got the focus with %s; it went round %s" % (
-            what, key, seen[:most]))
+            what, key, seen[:20]))
 
     # --- what a person sees ------------------------------------------------------------------
     def shot(self, label):
@@ -466,6 +467,32 @@ class Desk:
             self.app_log.flush()
             with open(self.app_log.name, errors="replace") as f:
                 print("--- program output\n" + f.read()[-4000:])
+
+
+def xprop(*args):
+    return subprocess.run(["xprop"] + list(args), capture_output=True, text=True).stdout
+
+
+def start_window_manager(d):
+    """Starts openbox, as a person's desktop has a window manager that places windows and hands
+    the keyboard back to the main window when a dialog closes; the caller ends it."""
+    wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                          stderr=open(d.out + "/openbox.log", "w"))
+    wait_until("the window manager", lambda: "window id" in xprop(
+        "-root", "_NET_SUPPORTING_WM_CHECK"), 10)
+    return wm
+
+
+def main_window_id(d):
+    """The X window of the main window, as the window manager lists it."""
+    def find():
+        listed = re.findall(r"0x[0-9a-f]+", xprop("-root", "_NET_CLIENT_LIST"))
+        for wid in listed:
+            props = xprop("-id", wid, "_NET_WM_PID", "_NET_WM_NAME")
+            if "= %d\n" % d.proc.pid in props and '= "Tavrel"' in props:
+                return wid
+        return None
+    return wait_until("the main window in the window manager's list", find, 10)
 
 
 class FakeClock:
