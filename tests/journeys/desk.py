@@ -191,7 +191,8 @@ class Desk:
         box = label.parent
         while box is not None and box.getRoleName() not in ("alert", "dialog", "frame"):
             box = box.parent
-        ok = self.find("push button", "OK", box) or self.find("push button", "&OK", box)
+        ok = next((b for b in (self.find("push button", n, box) for n in ("OK", "&OK", "确定"))
+                   if b is not None), None)
         if ok is None:
             raise JourneyFailed("prompt %r has no OK button" % text)
         self.click(ok)

@@ -60,7 +60,10 @@ def journey(d):
     clock.wait_until(m + 20, "20 s into the alarm's minute")
     clock.step_by(-25)
     clock.wait_until(m + 8, "the alarm's minute to come round again")
-    count = len([x for x in d.notes() if x["summary"] == TITLE and x["body"] == a_body])
+    # Any ring of A counts, on time or late (with its due time added).
+    a_count = lambda: len([x for x in d.notes() if x["summary"] == TITLE and
+                           x["body"].startswith(a_body)])
+    count = a_count()
     if count != 1:
         problem("起床 notified %d times after the clock was set back before its minute" % count)
 
@@ -69,7 +72,7 @@ def journey(d):
     time.sleep(2)
     clock.step_by(-25)
     time.sleep(4)
-    count = len([x for x in d.notes() if x["summary"] == TITLE and x["body"] == a_body])
+    count = a_count()
     if count != 1:
         problem("起床 notified %d times after the clock was set back into its minute" % count)
 
@@ -91,7 +94,7 @@ def journey(d):
 
     notes = [x["body"] for x in d.notes() if x["summary"] == TITLE]
     d.say("alarm notifications: %r" % notes)
-    if notes.count(a_body) != 1 or len([x for x in notes if "午睡" in x]) > 1:
+    if a_count() != 1 or len([x for x in notes if "午睡" in x]) > 1:
         problem("notifications in all: %r" % notes)
     spans = sound_spans(d.stop_recording())
     rings = [s for s in spans if s[1] - s[0] > 1.0]
