@@ -248,15 +248,18 @@ class Desk:
         self.xdo("key", *keys)
 
     def focused(self):
-        """The control that has the keyboard focus, or None."""
-        for n in self.walk():
+        """The control that has the keyboard focus, or None. A group may be marked focused with
+        the button in it, so the innermost marked node counts; a list's current cell stays
+        marked after the focus has left the list, so a cell counts only when nothing else is."""
+        marked, cells = [], []
+        for n in self.walk():  # parents before their children
             try:
                 state = n.getState()
                 if state.contains(pyatspi.STATE_FOCUSED) and state.contains(pyatspi.STATE_SHOWING):
-                    return n
+                    (cells if n.getRoleName() == "table cell" else marked).append(n)
             except Exception:
                 continue
-        return None
+        return (marked or cells or [None])[-1 if marked else 0]
 
     def tab_to(self, what, pred, key="Tab", most=40):
         """Presses key (Tab by default) until the focused control satisfies pred, as a person
