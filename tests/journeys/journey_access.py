@@ -129,7 +129,7 @@ def fill_by_keys(d, dlg, name, hhmm, weekdays=()):
     return "是" if loop is not None and d.checked(loop) else "否"
 
 
-def keys_only(d):
+def keys_only(d, problem):
     # The person brings the window to the front once, as with Alt+Tab; from here on the
     # window manager hands the keyboard back to it whenever a dialog closes.
     d.xdo("windowactivate", "--sync", main_window_id(d))
@@ -153,9 +153,16 @@ def keys_only(d):
 
     # Tab to its row; Space disables and enables it again.
     row = d.tab_to("the row of 起床", is_row_of("起床"))
-    d.say("focused row: %r" % row.name)
+    # What a screen reader says on reaching the row, and again once Space has switched it.
+    spoken = "闹钟 起床 07:30 每周重复：星期一、星期三 %s"
+    if row.name != spoken % "已启用":
+        problem("the focused new row is called %r, not %r" % (row.name, spoken % "已启用"))
     d.key("space")
     d.expect_storage(stored(new("起床", "07:30", "关闭")), "Space on the row disabled it")
+    try:
+        wait_until("the row called disabled", lambda: d.focused().name == spoken % "已停用", 3)
+    except JourneyFailed:
+        problem("after Space the row is called %r" % d.focused().name)
     d.key("space")
     d.expect_storage(stored(new("起床", "07:30", "开启")), "Space again enabled it")
 
@@ -203,7 +210,7 @@ def journey(d):
     names(d, problem)
     wm = start_window_manager(d)
     try:
-        keys_only(d)
+        keys_only(d, problem)
     except JourneyFailed as e:
         d.shot("keys-failed")
         problem("keys only: %s" % e)
