@@ -5,6 +5,7 @@ sound recorded from the null sink. Journeys never call into the program's code."
 import json
 import math
 import os
+import re
 import shutil
 import signal
 import struct
@@ -21,6 +22,11 @@ STORAGE = "Documents/Tavrel存储文件.txt"
 HEADER0 = "数量,0,背景图片,无\n"
 # Plain, checkable and auto-exclusive push buttons show up under these roles.
 BUTTONS = ("push button", "toggle button", "radio button")
+# What a person operates, and so what a screen reader must be able to name. Anything that takes
+# keyboard focus counts too, whatever its role.
+CONTROLS = BUTTONS + ("check box", "text", "spin button", "combo box", "menu item", "slider",
+                      "page tab", "tree", "tree table", "list", "table", "password text")
+FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
 class JourneyFailed(Exception):
@@ -75,8 +81,9 @@ class Desk:
         self.log_lines = []
 
     # --- the program -----------------------------------------------------------------
-    def start(self, tag="run"):
-        env = dict(os.environ, HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    def start(self, tag="run", env=None):
+        """Starts the program; env adds to or overrides its environment."""
+        env = dict(os.environ, HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **(env or {}))
         self.app_log = open(os.path.join(self.out, "tavrel-%s.log" % tag), "ab")
         self.proc = subprocess.Popen([self.binary], env=env, stdout=self.app_log,
                                      stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
@@ -91,6 +98,11 @@ class Desk:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+
+    def signal(self, sig):
+        """Sends sig to the program, as a busy or suspending machine would stop and resume it."""
+        self.proc.send_signal(sig)
+        self.say("sent %s to pid %d" % (signal.Signals(sig).name, self.proc.pid))
 
     def wait_exit(self, timeout):
         wait_until("the program to end", lambda: self.proc.poll() is not None, timeout)
@@ -152,12 +164,35 @@ class Desk:
         label = self.find("label", text)
         return label
 
+    def prompt_containing(self, fragment):
+        """The text label of a shown message box whose text contains fragment, or None."""
+        for n in self.walk():
+            try:
+                if n.getRoleName() != "label" or fragment not in n.name:
+                    continue
+                if not n.getState().contains(pyatspi.STATE_SHOWING):
+                    continue
+                if self.window_of(n).getRoleName() in ("alert", "dialog"):
+                    return n
+            except Exception:
+                continue
+        return None
+
+    @staticmethod
+    def window_of(acc):
+        """The alert, dialog or frame acc sits in."""
+        box = acc.parent
+        while box is not None and box.getRoleName() not in ("alert", "dialog", "frame"):
+            box = box.parent
+        return box
+
     def close_prompt(self, text, timeout=10.0):
         label = wait_until("the prompt %r" % text, lambda: self.prompt_shown(text), timeout)
         box = label.parent
         while box is not None and box.getRoleName() not in ("alert", "dialog", "frame"):
             box = box.parent
-        ok = self.find("push button", "OK", box) or self.find("push button", "&OK", box)
+        ok = next((b for b in (self.find("push button", n, box) for n in ("OK", "&OK", "确定"))
+                   if b is not None), None)
         if ok is None:
             raise JourneyFailed("prompt %r has no OK button" % text)
         self.click(ok)
@@ -212,6 +247,37 @@ class Desk:
     def key(self, *keys):
         self.xdo("key", *keys)
 
+    def focused(self):
+        """The control that has the keyboard focus, or None. A group may be marked focused with
+        the button in it, so the innermost marked node counts; a list's current cell stays
+        marked after the focus has left the list, so a cell counts only when nothing else is."""
+        marked, cells = [], []
+        for n in self.walk():  # parents before their children
+            try:
+                state = n.getState()
+                if state.contains(pyatspi.STATE_FOCUSED) and state.contains(pyatspi.STATE_SHOWING):
+                    (cells if n.getRoleName() == "table cell" else marked).append(n)
+            except Exception:
+                continue
+        return (marked or cells or [None])[-1 if marked else 0]
+
+    def tab_to(self, what, pred, key="Tab", most=40):
+        """Presses key (Tab by default) until the focused control satisfies pred, as a person
+        listening to a screen reader does; returns that control."""
+        seen = []
+        for _ in range(most):
+            node = wait_until("a focused control", self.focused, 3)
+            try:
+                if pred(node):
+                    return node
+                seen.append("%s %r" % (node.getRoleName(), node.name))
+            except Exception:
+                pass
+            self.key(key)
+            time.sleep(0.15)
+        raise JourneyFailed("%s never got the focus with %s; it went round %s" % (
+            what, key, seen[:20]))
+
     # --- what a person sees ------------------------------------------------------------------
     def shot(self, label):
         self.shots += 1
@@ -221,13 +287,14 @@ class Desk:
         return path
 
     def rows(self):
-        """The rows of the list, top to bottom: the texts of their labels and their check box."""
+        """The rows of the list, top to bottom: the texts of their labels and their check box.
+        A row is a button holding a check box, whatever name it carries."""
         win = self.find("frame", "Tavrel")
         result = []
         if win is None:
             return result
         for n in self.walk(win):
-            if n.getRoleName() not in BUTTONS or n.name != "":
+            if n.getRoleName() not in BUTTONS:
                 continue
             labels = [c.name for c in n if c is not None and c.getRoleName() == "label"]
             boxes = [c for c in n if c is not None and c.getRoleName() == "check box"]
@@ -245,7 +312,39 @@ class Desk:
                 return r
         return None
 
+    def tree_lines(self, root=None):
+        """One line per showing node: its role and name (what a screen reader announces)."""
+        lines = []
+        for n in self.walk(root):
+            try:
+                if n.getState().contains(pyatspi.STATE_SHOWING):
+                    lines.append("%s %r" % (n.getRoleName(), n.name))
+            except Exception as e:
+                lines.append("? %s" % e)
+        return lines
+
+    def unnamed_controls(self, root=None):
+        """The showing controls without a name: (role, description, extents) per control."""
+        missing = []
+        for n in self.walk(root):
+            try:
+                state = n.getState()
+                role = n.getRoleName()
+                if not state.contains(pyatspi.STATE_SHOWING) or n.name.strip():
+                    continue
+                if role in CONTROLS or state.contains(pyatspi.STATE_FOCUSABLE):
+                    missing.append((role, n.description, self.extents(n)))
+            except Exception:
+                continue
+        return missing
+
     # --- the file, the bus ----------------------------------------------------------------
+    def write_storage(self, text):
+        """Puts a storage file in place before the program starts, as an earlier run left it."""
+        os.makedirs(os.path.join(self.home, "Documents"), exist_ok=True)
+        with open(os.path.join(self.home, STORAGE), "w", encoding="utf-8") as f:
+            f.write(text)
+
     def storage(self):
         path = os.path.join(self.home, STORAGE)
         with open(path, "rb") as f:
@@ -372,6 +471,83 @@ class Desk:
             self.app_log.flush()
             with open(self.app_log.name, errors="replace") as f:
                 print("--- program output\n" + f.read()[-4000:])
+
+
+def xprop(*args):
+    return subprocess.run(["xprop"] + list(args), capture_output=True, text=True).stdout
+
+
+def start_window_manager(d):
+    """Starts openbox, as a person's desktop has a window manager that places windows and hands
+    the keyboard back to the main window when a dialog closes; the caller ends it."""
+    wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+                          stderr=open(d.out + "/openbox.log", "w"))
+    wait_until("the window manager", lambda: "window id" in xprop(
+        "-root", "_NET_SUPPORTING_WM_CHECK"), 10)
+    return wm
+
+
+def main_window_id(d):
+    """The X window of the main window, as the window manager lists it."""
+    def find():
+        listed = re.findall(r"0x[0-9a-f]+", xprop("-root", "_NET_CLIENT_LIST"))
+        for wid in listed:
+            props = xprop("-id", wid, "_NET_WM_PID", "_NET_WM_NAME")
+            if "= %d\n" % d.proc.pid in props and '= "Tavrel"' in props:
+                return wid
+        return None
+    return wait_until("the main window in the window manager's list", find, 10)
+
+
+class FakeClock:
+    """A wall clock for the program that the journey steps while it runs, as NTP or a resume
+    from suspend steps the real one: the program sees the real time plus an offset read from a
+    file, which is replaced whole at each step. Its monotonic and boot clocks stay real, so
+    timers and sound run as usual."""
+
+    def __init__(self, desk, offset):
+        self.desk = desk
+        self.path = os.path.join(desk.out, "faketime-offset")
+        self.offset = None
+        self.set(offset)
+
+    def env(self):
+        preload = " ".join(p for p in (os.environ.get("LD_PRELOAD"), FAKETIME_LIB) if p)
+        return {"LD_PRELOAD": preload, "FAKETIME_TIMESTAMP_FILE": self.path,
+                "FAKETIME_NO_CACHE": "1", "DONT_FAKE_MONOTONIC": "1"}
+
+    def set(self, offset):
+        offset = int(round(offset))
+        tmp = self.path + ".new"
+        with open(tmp, "w") as f:
+            f.write("%+d\n" % offset)
+        os.replace(tmp, self.path)
+        if self.offset is not None:
+            self.desk.say("wall clock stepped %+d s, to %s" % (
+                offset - self.offset, self.show(time.time() + offset)))
+        self.offset = offset
+
+    def now(self):
+        return time.time() + self.offset
+
+    def at(self, real):
+        """The program's wall time at the real time real."""
+        return real + self.offset
+
+    def step_to(self, fake):
+        self.set(fake - time.time())
+
+    def step_by(self, seconds):
+        self.set(self.offset + seconds)
+
+    def wait_until(self, fake, what):
+        """Waits, in real time, until the program's clock reads fake."""
+        wait_until(what, lambda: self.now() >= fake, max(0.0, fake - self.now()) + 5, 0.05)
+
+    @staticmethod
+    def show(t):
+        import datetime
+        return datetime.datetime.fromtimestamp(t).strftime("%H:%M:%S.%f")[:-3]
 
 
 def loudness(path, start, window=0.05):

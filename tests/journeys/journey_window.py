@@ -7,35 +7,12 @@ import re
 import subprocess
 import time
 
-from desk import Desk, JourneyFailed, STORAGE, entry_lines, sound_spans, wait_until
+from desk import (Desk, JourneyFailed, STORAGE, entry_lines, main_window_id, sound_spans,
+                  start_window_manager, wait_until, xprop)
 
 TOGGLE_OFF = "当前状态:否\n点击切换强制提醒"
 TOGGLE_ON = "当前状态:是\n点击切换强制提醒"
 SCREEN = (1280, 1024)
-
-
-def xprop(*args):
-    return subprocess.run(["xprop"] + list(args), capture_output=True, text=True).stdout
-
-
-def start_window_manager(d):
-    wm = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
-                          stderr=open(d.out + "/openbox.log", "w"))
-    wait_until("the window manager", lambda: "window id" in xprop(
-        "-root", "_NET_SUPPORTING_WM_CHECK"), 10)
-    return wm
-
-
-def main_window_id(d):
-    """The X window of the main window, as the window manager lists it."""
-    def find():
-        listed = re.findall(r"0x[0-9a-f]+", xprop("-root", "_NET_CLIENT_LIST"))
-        for wid in listed:
-            props = xprop("-id", wid, "_NET_WM_PID", "_NET_WM_NAME")
-            if "= %d\n" % d.proc.pid in props and '= "Tavrel"' in props:
-                return wid
-        return None
-    return wait_until("the main window in the window manager's list", find, 10)
 
 
 def wm_state(wid):
