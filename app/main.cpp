@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "ui/singleinstance.h"
 #include "widgets/prompt.h"
 
 #include <QApplication>
@@ -7,7 +8,19 @@ int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(res); // the resources live in a static library
     QApplication app(argc, argv);
+
+    // One program per user: a second launch brings the running one forward and ends.
+    SingleInstance instance(SingleInstance::defaultServiceName(), SingleInstance::defaultLockPath());
+    const SingleInstance::Outcome claimed = instance.claim();
+    if (claimed != SingleInstance::Outcome::First)
+        return SingleInstance::reportSecondLaunch(claimed);
+
     auto *window = new MainWindow;
+    QObject::connect(&instance, &SingleInstance::showRequested, window, [window] {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    });
     window->show();
     Prompt::centreOnDesktop(window);
     const int result = app.exec();
