@@ -9,7 +9,8 @@ BUILD_PKGS="cmake g++ make pkg-config qtbase5-dev qtmultimedia5-dev libqt5multim
 libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei"
 TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils file valgrind \
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
-python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox"
+python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox \
+appstream lintian dpkg-dev desktop-file-utils"
 # The storage fuzz target (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PKGS="clang libclang-rt-14-dev"
 
