@@ -17,7 +17,9 @@ int main(int argc, char *argv[])
 
     auto *window = new MainWindow;
     QObject::connect(&instance, &SingleInstance::showRequested, window, [window] {
-        window->showNormal();
+        // Back from the tray or the task bar, keeping a maximised window maximised.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
         window->raise();
         window->activateWindow();
     });

@@ -1,16 +1,17 @@
 #!/bin/sh
 # Installs, with apt-get, whatever Tavrel needs that is missing.
-#   scripts/install-deps.sh          build and run
+#   scripts/install-deps.sh          build, run and make the Debian package (dpkg-dev, file)
 #   scripts/install-deps.sh --test   also the headless desktop session the tests run in, and clang
 #                                    with libFuzzer for the storage fuzz target
 set -eu
 
 BUILD_PKGS="cmake g++ make pkg-config qtbase5-dev qtmultimedia5-dev libqt5multimedia5-plugins \
-libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei"
-TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils file valgrind \
+libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei \
+dpkg-dev file"
+TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils valgrind \
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
 python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox \
-appstream lintian dpkg-dev desktop-file-utils"
+appstream lintian desktop-file-utils"
 # The storage fuzz target (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PKGS="clang libclang-rt-14-dev"
 
