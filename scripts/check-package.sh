@@ -57,6 +57,19 @@ for lib in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5 libqt5multime
     grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib"
 done
 
+# On a fresh system apt takes each dependency from the archive: every one (its first choice) must be
+# there in a version that satisfies it, not only installed here.
+while read -r name op version; do
+    found=""
+    for candidate in $(apt-cache madison "$name" 2>/dev/null | awk -F'|' '{gsub(/ /, "", $2); print $2}'); do
+        if [ -z "$op" ] || dpkg --compare-versions "$candidate" "$op" "$version"; then
+            found=$candidate
+            break
+        fi
+    done
+    [ -n "$found" ] || fail "no archive known to apt has $name ${op:+($op $version)} (apt-get update?)"
+done < <(tr ',' '\n' <<<"$depends" | sed 's/|.*//; s/[()]//g' | awk 'NF {print $1, $2, $3}')
+
 # --- what it installs validates ------------------------------------------------------------------
 root=$out/root
 dpkg-deb -x "$deb" "$root"
