@@ -3,7 +3,8 @@
 #   scripts/check-package.sh [build-dir]      (default build/; the build must be up to date)
 # It must hold exactly the program, its launcher, icon, AppStream metadata, manual page and
 # Debian's copyright and change log; its dependencies come from dpkg-shlibdeps; the metadata and
-# the launcher validate; lintian reports no error; apt can install it here (simulated).
+# the launcher validate; lintian reports no error; apt can install it here (simulated) and finds
+# every dependency in an archive, as on a fresh system.
 # Prints the package's size, its dependencies and lintian's full output. Exit 77: tools missing.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
