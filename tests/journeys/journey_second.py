@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A second launch while the program runs with a timer counting down and its window minimised
 (a double click on the launcher): the second launch ends with status 0, the running program
-brings its window back, keeps its timer and its file as they were, and the timer rings once:
+brings its window back as the active window, keeps its timer and its file as they were, and the timer rings once:
 one notification, one ring on the null sink."""
 import os
 import subprocess
@@ -30,6 +30,13 @@ def programs_with_home(home):
         if comm == "tavrel" and ("HOME=" + home).encode() in env:
             pids.append(int(pid))
     return pids
+
+
+def active_window():
+    """The window the window manager calls active, as a number (0: none)."""
+    out = subprocess.run(["xprop", "-root", "_NET_ACTIVE_WINDOW"], capture_output=True,
+                         text=True).stdout
+    return int(out.split("#")[-1].split(",")[0].strip(), 16) if "#" in out else 0
 
 
 def second_launch(d):
@@ -68,6 +75,8 @@ def body(d):
     enabled_at = time.time()
     d.expect_storage(ENABLED, "the enabled timer")
     minimise(d, wid)
+    if active_window() == int(wid, 16):
+        raise JourneyFailed("the minimised window is still the active one")
 
     status, seconds = second_launch(d)
     d.say("the second launch ended with status %d after %.0f ms" % (status, seconds * 1000))
@@ -75,7 +84,8 @@ def body(d):
         raise JourneyFailed("the second launch ended with status %d" % status)
     wait_until("the first program's window to come back", lambda: wm_state(wid) == "Normal"
                and "_NET_WM_STATE_HIDDEN" not in net_state(wid), 5)
-    d.say("window after the second launch: %s %s" % (wm_state(wid), sorted(net_state(wid))))
+    wait_until("the window to be the active one", lambda: active_window() == int(wid, 16), 5)
+    d.say("window after the second launch: %s %s, active" % (wm_state(wid), sorted(net_state(wid))))
     if programs_with_home(d.home) != [d.proc.pid]:
         raise JourneyFailed("programs on this HOME: %r, the first is %d" % (
             programs_with_home(d.home), d.proc.pid))
