@@ -1,15 +1,17 @@
 #!/bin/sh
 # Installs, with apt-get, whatever Tavrel needs that is missing.
-#   scripts/install-deps.sh          build and run
+#   scripts/install-deps.sh          build, run and make the Debian package (dpkg-dev, file)
 #   scripts/install-deps.sh --test   also the headless desktop session the tests run in, and clang
 #                                    with libFuzzer for the storage fuzz target
 set -eu
 
 BUILD_PKGS="cmake g++ make pkg-config qtbase5-dev qtmultimedia5-dev libqt5multimedia5-plugins \
-libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei"
-TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils file valgrind \
+libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-microhei \
+dpkg-dev file"
+TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils valgrind \
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
-python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox libfaketime"
+python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox libfaketime \
+appstream lintian desktop-file-utils"
 # The storage fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes, and
 # GNU time for the CPU time beside the wall time.
 FUZZ_PKGS="clang libclang-rt-14-dev time"
@@ -27,13 +29,21 @@ done
 
 if [ -z "$missing" ]; then
     echo "install-deps: nothing to install"
-    exit 0
+else
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    echo "install-deps: installing$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    # shellcheck disable=SC2086
+    $SUDO apt-get install -y --no-install-recommends $missing
 fi
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-echo "install-deps: installing$missing"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-# shellcheck disable=SC2086
-$SUDO apt-get install -y --no-install-recommends $missing
+# The program needs Qt 5.14 or later (CMake asks for the same), its tests 5.15; Debian 12 has 5.15.
+qt=$(dpkg-query -W -f='${Version}' qtbase5-dev)
+need=5.14
+[ "${1:-}" = "--test" ] && need=5.15
+if dpkg --compare-versions "$qt" lt "$need"; then
+    echo "install-deps: qtbase5-dev is $qt; Tavrel needs Qt $need or later" >&2
+    exit 1
+fi

@@ -74,6 +74,11 @@ void TestAtomicity::killDuringStartup()
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.home());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // The program is one per user session: a run of this test beside another one (the other
+        // locale) must not find the other's program and hand over to it.
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.home());
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + home.home() + QStringLiteral("/no-bus"));
         // No sound device: a program shot inside JACK's shared metadata lock leaves every later
         // player on the machine waiting for that lock.
         env.insert(QStringLiteral("QT_GSTREAMER_PLAYBIN_AUDIOSINK"), QStringLiteral("fakesink"));

@@ -194,7 +194,9 @@ void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MainWindow::bringToFront()
 {
-    showNormal();
+    // Back from the tray or the task bar, keeping a maximised window maximised.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }
