@@ -371,6 +371,7 @@ def describe(results, what, proc):
 
 def bench_idle(b, seconds, results):
     """The floor runs throughout; beside it the empty list, 20 idle entries, 20 running ones."""
+    results["idle seconds"] = seconds
     floor, _, _ = b.start(b.floor, b.new_home(), "floor-idle.log")
     try:
         time.sleep(3)
@@ -419,11 +420,11 @@ def bench_callgrind(b, seconds, tick_function, results):
         b.enable_all(window, home, 20, settle=5)
         time.sleep(5)
         for p in (floor, running):
-            subprocess.run(["callgrind_control", "-i", "on", str(p.pid)], stdout=subprocess.DEVNULL,
+            subprocess.run(["callgrind_control", "-i", "on", str(p.pid)], capture_output=True,
                            check=True)
         time.sleep(seconds)
         for p in (floor, running):
-            subprocess.run(["callgrind_control", "-i", "off", str(p.pid)], stdout=subprocess.DEVNULL,
+            subprocess.run(["callgrind_control", "-i", "off", str(p.pid)], capture_output=True,
                            check=True)
     finally:
         b.stop(running, 60)
@@ -539,28 +540,32 @@ def table(results, machine):
     r = results.get
     rows = []
     fmt = lambda v, f="%.0f": "—" if v is None else f % v
+    # CPU time comes in clock ticks: no tick in the window means less than one tick's share.
+    share = lambda v, secs: ("%.3f" % v) if v else "< %.3f" % (100 / os.sysconf("SC_CLK_TCK") / secs)
 
     s = {k: r(("startup", k)) for k in ("floor", "empty", "20 entries")}
     if s["floor"]:
         pair = lambda k: " / ".join("%.0f" % v for v in s[k])
         rows.append(("start-up to mapped window, median ms (pass 1 / 2)", pair("floor"), pair("empty"),
-                     pair("20 entries"), "empty %.2f× floor; 20 %.2f× empty" % (
+                     pair("20 entries"), "empty %.2f× floor; 20 entries %.2f× empty" % (
                          ratio(median(s["empty"]), median(s["floor"])),
                          ratio(median(s["20 entries"]), median(s["empty"])))))
     if r(("rss", "floor")) is not None:
         rows.append(("resident memory MB (idle)", fmt(r(("rss", "floor")), "%.1f"),
                      fmt(r(("rss", "empty")), "%.1f"),
                      "%s idle / %s running" % (fmt(r(("rss", "20 idle")), "%.1f"), fmt(r(("rss", "20 running")), "%.1f")),
-                     "empty floor %+.1f; 20 empty %+.1f" % (r(("rss", "empty")) - r(("rss", "floor")),
+                     "empty = floor %+.1f; 20 idle = empty %+.1f" % (r(("rss", "empty")) - r(("rss", "floor")),
                                                             r(("rss", "20 idle")) - r(("rss", "empty")))))
         rows.append(("threads (20 idle entries)", fmt(r(("threads", "floor"))), fmt(r(("threads", "empty"))),
                      "%s idle / %s running" % (fmt(r(("threads", "20 idle"))), fmt(r(("threads", "20 running")))), ""))
         fl, em, ru = r(("cpu", "floor")), r(("cpu-half", "empty")), r(("cpu", "20 running"))
         fl_half = r(("cpu-half", "floor"))
-        rows.append(("idle CPU, % of one core (20 running)", "%.3f / %.3f" % (fl_half[0], fl[0]),
-                     "%.3f" % em[0], "%.3f" % ru[0], "20 %.2f× floor" % ratio(ru[0], fl[0])))
-        rows.append(("voluntary context switches/s (20 running)", "%.1f / %.1f" % (fl_half[1], fl[1]),
-                     "%.1f" % em[1], "%.1f" % ru[1], "20 %+.1f/s over floor" % (ru[1] - fl[1])))
+        secs = r("idle seconds")
+        rows.append(("idle CPU, % of one core (beside the empty list / beside 20 running)",
+                     "%s / %s" % (share(fl_half[0], secs / 2), share(fl[0], secs)), share(em[0], secs / 2),
+                     share(ru[0], secs), "20 running %.2f× floor" % ratio(ru[0], fl[0])))
+        rows.append(("voluntary context switches/s (same windows)", "%.1f / %.1f" % (fl_half[1], fl[1]),
+                     "%.1f" % em[1], "%.1f" % ru[1], "20 running: floor %+.1f/s" % (ru[1] - fl[1])))
     if r(("instr", "floor")):
         fl, ru = r(("instr", "floor")), r(("instr", "20 running"))
         rows.append(("instructions per 500 ms, whole process (callgrind, 20 running)",
@@ -572,10 +577,11 @@ def table(results, machine):
         rows.append(("GL driver mapped (libLLVM, swrast)", yn(r(("gl", "floor"))), yn(r(("gl", "empty"))),
                      "%s idle / %s running / %s after rings" % (yn(r(("gl", "20 idle"))), yn(r(("gl", "20 running"))),
                                                             yn(r(("gl", "after rings")))), ""))
-    ms = lambda v: "median %.0f, max %.0f (n=%d)" % (median(v), max(v), len(v)) if v else "—"
+    ms = lambda v: "median %.0f, %.0f to %.0f (n=%d)" % (median(v), min(v), max(v), len(v)) if v else "—"
     if "alarm latency" in results:
         rows.append(("ring → PlayingState, alarms, from the minute's start, ms", "—", "—", ms(r("alarm latency")), ""))
         rows.append(("ring → PlayingState, timers, from the deadline, ms", "—", "—", ms(r("timer latency")), ""))
+        rows.append(("ring → PlayingState, timers, from the shown 00:00:00, ms", "—", "—", ms(r("timer zero")), ""))
         rows.append(("making and starting the player (ring → PlayingState), ms", "—", "—", ms(r("making")), ""))
         rows.append(("first sound on the sink, alarms / timers, ms", "—", "—",
                      "%s / %s" % (ms(r("alarm heard")), ms(r("timer heard"))), ""))
