@@ -12,6 +12,7 @@
 # Environment knobs:
 #   TEST_SESSION_TRAY_TIMEOUT  seconds to wait for the tray (default 5)
 #   TEST_SESSION_VERBOSE=1     say on stderr what was started
+#   TEST_SESSION_SCREEN        the screen's WxHxDepth (default 1280x1024x24)
 # Needs the packages of `scripts/install-deps.sh --test`.
 
 # Functions here run from traps and polls, which shellcheck takes for dead code.
@@ -21,9 +22,10 @@ set -u
 me=test-session
 tray_timeout=${TEST_SESSION_TRAY_TIMEOUT:-5}
 verbose=${TEST_SESSION_VERBOSE:-0}
+screen=${TEST_SESSION_SCREEN:-1280x1024x24}
 
 if [ $# -eq 0 ] || [ "$1" = "-h" ] || [ "$1" = "--help" ]; then
-    sed -n '2,15s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,16s/^# \{0,1\}//p' "$0" >&2
     [ $# -eq 0 ] && exit 2
     exit 0
 fi
@@ -127,7 +129,7 @@ xauth -q -f "$tmp/server.auth" add :0 . "$cookie" || fail "xauth failed"
 
 # -displayfd lets Xvfb pick a free display itself, which is what makes parallel
 # sessions safe, and it writes the number only once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset \
     -auth "$tmp/server.auth" 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 </dev/null &
 xvfb_pid=$!
 
