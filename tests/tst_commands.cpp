@@ -349,7 +349,9 @@ void TestCommands::timerJourney()
     });
     QCOMPARE(r.d->rowCount(), 1);
     QVERIFY(r.box(0)->isChecked());
-    QTRY_COMPARE_WITH_TIMEOUT(r.time(0), QStringLiteral("00:00:02"), 3000);
+    // It counts down; on a loaded machine a shown second may be skipped, so either will do.
+    const QStringList counting{QStringLiteral("00:00:02"), QStringLiteral("00:00:01")};
+    QTRY_VERIFY_WITH_TIMEOUT(counting.contains(r.time(0)), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(r.playing(0), 4000);
     QTRY_VERIFY_WITH_TIMEOUT(!r.box(0)->isChecked(), 8000);
     QCOMPARE(r.time(0), QStringLiteral("00:00:03"));
