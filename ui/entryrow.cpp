@@ -217,8 +217,7 @@ QString EntryRow::repeatText(const Entry &entry)
 }
 
 // A screen reader says the whole row at once ("闹钟 起床 07:30 每周重复：星期一 已启用") and each box
-// what it switches. The row's name stays empty: its labels speak for themselves to anything that
-// reads them one by one.
+// what it switches.
 void EntryRow::describe()
 {
     QStringList words{m_entry.isAlarm() ? Texts::kAlarm : Texts::kTimer, m_entry.name, m_entry.timeText()};
@@ -226,7 +225,7 @@ void EntryRow::describe()
     if (!repeat.isEmpty())
         words << repeat;
     words << (m_entry.enabled ? Texts::kEnabledWord : Texts::kDisabledWord);
-    setAccessibleDescription(words.join(QLatin1Char(' ')));
+    setAccessibleName(words.join(QLatin1Char(' ')));
     m_box->setAccessibleName(Texts::kEnableBoxPrefix + m_entry.name);
 }
 

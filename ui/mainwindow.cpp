@@ -111,6 +111,7 @@ void MainWindow::createListArea()
     m_listArea->setGeometry(0, kToolBarHeight, width(), height() - kToolBarHeight);
     m_listArea->setFixedHeight(height() - kToolBarHeight);
     m_listArea->setWidgetResizable(true);
+    m_listArea->setFocusPolicy(Qt::NoFocus); // Tab goes from row to row, not to the frame around them
     m_listArea->setWidget(m_canvas);
 }
 
