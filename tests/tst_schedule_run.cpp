@@ -71,6 +71,7 @@ private slots:
     void unplayableSoundFallsBack();
     void clockJumps_data();
     void clockJumps();
+    void longAsleepListsWhatItMissed();
     void commandFiles_data();
     void commandFiles();
     void awkwardStorageFile_data();
@@ -554,6 +555,25 @@ void TestScheduleRun::clockJumps()
     for (int n = 0; n < 4; ++n)
         r.step(15000);
     QCOMPARE(r.rings.size(), 1);
+}
+
+// Asleep for more than half a day: what fell due long ago is not rung any more, but listed.
+void TestScheduleRun::longAsleepListsWhatItMissed()
+{
+    TestHome home;
+    Entry wake = alarm(QStringLiteral("起床"), QStringLiteral("07:30"));
+    wake.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.3));
+    Rig::Window r({wake}, home, when("Mon 07:29:00"));
+    BalloonLog balloons;
+    r.d->clickBox(0);
+    r.tickAt(when("Tue 20:00:00"));
+    QVERIFY(!r.playing(0));
+    QVERIFY(balloons.messages.isEmpty());
+    const QString missed =
+        QStringLiteral("时间跳变期间错过了以下响铃（已超过12小时，未补响）：\n起床 01月06日 07:30");
+    QCOMPARE(TestSupport::shownPromptTexts(), QStringList{missed});
+    QVERIFY(!r.box(0)->isChecked()); // its one ring is gone: it is over
+    QVERIFY(home.storageBytes().contains("状态,关闭"));
 }
 
 void TestScheduleRun::commandFiles_data()
