@@ -1,5 +1,5 @@
-#include "app/mainwindow.h"
-#include "widgets/prompt.h"
+#include "ui/mainwindow.h"
+#include "ui/prompt.h"
 
 #include <QApplication>
 

@@ -1,15 +1,15 @@
 // Starts the main window on a storage file with the given number of entries and prints the
 // wall-clock time (ms since the epoch) at which the window was first exposed, then quits.
 //   bench_startup <entries>     (HOME must point at a scratch directory)
-#include "app/mainwindow.h"
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
-#include "widgets/prompt.h"
+#include "core/storagefile.h"
+#include "ui/mainwindow.h"
+#include "ui/prompt.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -22,21 +22,19 @@ static void initResources()
 
 static void writeEntries(int count)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QDir().mkpath(dir);
-    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    QDir().mkpath(QFileInfo(StorageFile::path()).absolutePath());
+    QStringList lines{StorageHeader::compose(count, Texts::kNone)};
     for (int i = 1; i <= count; ++i) {
-        StorageFile::Entry e;
-        e.number = i;
-        e.type = i % 2 ? StorageFile::kAlarm : StorageFile::kTimer;
+        Entry e;
+        e.kind = i % 2 ? Entry::Kind::Alarm : Entry::Kind::Timer;
         e.name = QStringLiteral("条目%1").arg(i);
-        e.time = i % 2 ? QStringLiteral("07:30") : QStringLiteral("00:10:00");
-        e.repeat = i % 2 ? QStringLiteral("星期一|星期五") : StorageFile::kNo;
-        lines << StorageFile::composeRecord(e);
+        e.setTimeText(i % 2 ? QStringLiteral("07:30") : QStringLiteral("00:10:00"));
+        e.weekdays = i % 2 ? Entry::weekdaysFromText(QStringLiteral("星期一|星期五")) : Weekdays();
+        lines << e.toStoredLines(i);
     }
-    QFile file(dir + StorageFile::kFileName);
+    QFile file(StorageFile::path());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(StorageFile::joinLines(lines));
+        file.write(StorageFile::bytesOf(lines));
 }
 
 int main(int argc, char *argv[])

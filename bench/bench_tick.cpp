@@ -3,10 +3,9 @@
 //   bench_tick idle <seconds>  lets the real tick timer run and prints the CPU share of one core
 // With BENCH_NO_ENABLE set the entries stay disabled, which gives the floor to compare with.
 // Runs in a scratch HOME of its own.
-#include "app/mainwindow.h"
-#include "mainwindowprobe.h"
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
+#include "core/storagefile.h"
+#include "ui/entryrow.h"
+#include "ui/mainwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -33,33 +33,30 @@ namespace {
 
 void writeEntries()
 {
-    using namespace StorageFile;
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QDir().mkpath(dir);
-    QStringList lines{composeHeader(20, kNone)};
+    QDir().mkpath(QFileInfo(StorageFile::path()).absolutePath());
+    QStringList lines{StorageHeader::compose(20, Texts::kNone)};
     for (int i = 0; i < 20; ++i) {
         Entry e;
-        e.number = i + 1;
         e.name = QStringLiteral("条目%1").arg(i + 1);
         if (i % 2 == 0) { // alarms in the small hours, so none rings while this runs
-            e.type = kAlarm;
-            e.time = QStringLiteral("03:%1").arg(i, 2, 10, QLatin1Char('0'));
-            e.repeat = QStringLiteral("星期一|星期三|星期五|星期日");
+            e.kind = Entry::Kind::Alarm;
+            e.setTimeText(QStringLiteral("03:%1").arg(i, 2, 10, QLatin1Char('0')));
+            e.weekdays = Entry::weekdaysFromText(QStringLiteral("星期一|星期三|星期五|星期日"));
         } else {
-            e.type = kTimer;
-            e.time = QStringLiteral("99:00:00");
+            e.kind = Entry::Kind::Timer;
+            e.setTimeText(QStringLiteral("99:00:00"));
         }
-        lines << composeRecord(e);
+        lines << e.toStoredLines(i + 1);
     }
-    QFile file(dir + kFileName);
+    QFile file(StorageFile::path());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(joinLines(lines));
+        file.write(StorageFile::bytesOf(lines));
 }
 
 void enableAll(MainWindow &w)
 {
-    for (int i = 0; i < 20; ++i)
-        w.findChild<QCheckBox *>(QStringLiteral("qcb%1").arg(i))->click();
+    for (EntryRow *row : w.findChildren<EntryRow *>())
+        row->enableBox()->click();
 }
 
 double cpuSeconds()
@@ -71,13 +68,11 @@ double cpuSeconds()
 
 int runTicks(MainWindow &w, int count)
 {
-    MainWindowProbe probe(&w);
-    probe.tickTimer()->stop();
     std::vector<double> micros;
     QElapsedTimer clock;
     for (int n = 0; n < count; ++n) {
         clock.start();
-        probe.tick();
+        w.tick(); // the blinking half; the program's own timer keeps running beside it
         micros.push_back(clock.nsecsElapsed() / 1000.0);
         QCoreApplication::processEvents(); // painting happens between ticks, as in the real program
     }

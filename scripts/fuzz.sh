@@ -1,7 +1,9 @@
 #!/bin/sh
-# Builds the storage-file fuzz target (clang, libFuzzer, AddressSanitizer, UBSan) and runs it for
-# a bounded time.
-#   scripts/fuzz.sh [seconds]          default 60; the long run by hand: scripts/fuzz.sh 3600
+# Builds the storage-file fuzz targets (clang, libFuzzer, AddressSanitizer, UBSan) and runs one
+# for a bounded time.
+#   scripts/fuzz.sh [seconds] [target]   default 60 s of fuzz_storage (the readers, fast);
+#                                        fuzz_storage_pipeline runs every rewrite on a real file.
+#   The long run by hand: scripts/fuzz.sh 3600, or -runs: FUZZ_RUNS=10000000 scripts/fuzz.sh 0
 # FUZZ_BUILD_DIR (default build/fuzz) holds the build, the corpus the fuzzer grows and the log
 # of the last run. The committed starting inputs in tests/fuzz/corpus are read, never filled; an input that
 # breaks a rule is copied there as regress-<sha1> so the normal test suite replays it, and the
@@ -9,6 +11,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+target=${2:-fuzz_storage}
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 starters=$root/tests/fuzz/corpus
 
@@ -19,14 +22,19 @@ fi
 CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --parallel 2 >/dev/null
 
-mkdir -p "$build/corpus" "$build/artifacts"
+mkdir -p "$build/corpus-$target" "$build/artifacts"
 rm -f "$build/artifacts/"*
-log=$build/last-run.log
-echo "fuzz: running ${seconds}s, log in $log"
+log=$build/last-run-$target.log
+limit="-max_total_time=$seconds"
+[ -n "${FUZZ_RUNS:-}" ] && limit="-runs=$FUZZ_RUNS"
+echo "fuzz: running $target ($limit), log in $log"
 status=0
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
-"$build/fuzz_storage" -max_total_time="$seconds" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
-    -dict="$root/tests/fuzz/storage.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus" "$starters" >"$log" 2>&1 || status=$?
+# The CPU time next to the wall time: on a busy machine only the former says how fast the target is.
+timer=""
+[ -x /usr/bin/time ] && timer="/usr/bin/time -o $build/cpu-$target.txt -f %U_user_%S_sys_%e_wall"
+$timer "$build/$target" "$limit" -max_len=8192 -timeout=20 -rss_limit_mb=2048 \
+    -dict="$root/tests/fuzz/storage.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/" "$build/corpus-$target" "$starters" >"$log" 2>&1 || status=$?
 
 for found in "$build/artifacts/"*; do
     [ -e "$found" ] || continue
@@ -37,4 +45,5 @@ for found in "$build/artifacts/"*; do
 done
 grep -E "storage rule broken|ERROR: |runtime error|SUMMARY" "$log" >&2 || true
 grep -E "^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)|^Done " "$log" || tail -n 5 "$log"
+[ -f "$build/cpu-$target.txt" ] && echo "cpu: $(tail -n 1 "$build/cpu-$target.txt" | tr _ ' ')"
 exit "$status"

@@ -10,8 +10,9 @@ libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-micr
 TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils file valgrind \
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
 python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox libfaketime"
-# The storage fuzz target (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes.
-FUZZ_PKGS="clang libclang-rt-14-dev"
+# The storage fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes, and
+# GNU time for the CPU time beside the wall time.
+FUZZ_PKGS="clang libclang-rt-14-dev time"
 
 # The runtimes of the sanitizer build test.sh also runs (g++ usually brings them already).
 SANITIZE_PKGS="libasan8 libubsan1"

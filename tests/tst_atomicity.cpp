@@ -1,15 +1,12 @@
 // Kills the real program at random moments while it rewrites a large storage file at start:
 // afterwards the file must be whole, one of the states the start-up passes through.
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
+#include "core/storagefile.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
-
-using namespace StorageFile;
 
 namespace {
 
@@ -19,14 +16,13 @@ QByteArray largeFile(bool oldForm)
     const QString longName = QString(20000, QChar(0x949F)); // 钟, three bytes each in UTF-8
     for (int i = 1; i <= 20; ++i) {
         Entry e;
-        e.number = i;
         e.name = longName + QString::number(i);
-        e.time = QStringLiteral("07:30");
-        e.state = kOn;
-        QStringList lines = composeRecord(e);
+        e.alarmTime = QTime(7, 30);
+        e.enabled = true;
+        QStringList lines = e.toStoredLines(i);
         if (oldForm)
             lines.removeAt(6); // no command line in the old form
-        out += joinLines(lines);
+        out += StorageFile::bytesOf(lines);
     }
     return out;
 }
@@ -34,10 +30,10 @@ QByteArray largeFile(bool oldForm)
 // Every content the file may hold at any moment of a start-up, in the order they occur.
 QList<QByteArray> wholeStates(const QByteArray &original)
 {
-    bool changed = false;
-    const QStringList upgraded = upgradeHeader(splitLines(QString::fromUtf8(original)), &changed);
-    const QStringList migrated = migrate(upgraded).lines;
-    return {original, joinLines(upgraded), joinLines(migrated), joinLines(resetStates(migrated))};
+    const QStringList upgraded = StorageFile::upgradedHeader(StorageFile::linesOf(original));
+    const QStringList migrated = StorageFile::migrated(upgraded);
+    return {original, StorageFile::bytesOf(upgraded), StorageFile::bytesOf(migrated),
+            StorageFile::bytesOf(StorageFile::withStatesOff(migrated))};
 }
 
 int killRuns()

@@ -2,14 +2,14 @@
 // directory, and a file changed by another program while the list is shown. Whatever happens,
 // nothing crashes, the user is told when it matters, the file holds either its last good or its
 // new content, and the list and the file agree again after the next change.
-#include "app/clock.h"
-#include "editor/entryrecord.h"
-#include "storage/storagefile.h"
-#include "storage/storagemigration.h"
-#include "tst_editor_support.h"
+#include "support/windowrig.h"
+#include "ui/entryeditor.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <array>
 
@@ -17,8 +17,6 @@
 #include <sys/mount.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-using namespace EditorTest;
 
 namespace {
 
@@ -90,24 +88,20 @@ private:
     bool m_mounted = false;
 };
 
-StorageFile::Entry entry(int n, const QString &name, const QString &state = StorageFile::kOff)
+Entry entry(int n, const QString &name, bool enabled = false)
 {
-    StorageFile::Entry e;
-    e.number = n;
-    e.name = name;
-    e.time = QStringLiteral("%1:15").arg(n % 24, 2, 10, QLatin1Char('0'));
-    e.state = state;
+    Entry e = Rig::alarm(name, QStringLiteral("%1:15").arg(n % 24, 2, 10, QLatin1Char('0')));
+    e.enabled = enabled;
     return e;
 }
 
 // A file of `count` alarms named 条目1, 条目2, ...; the first one enabled when asked.
 QByteArray storage(int count, bool firstOn = false, const QString &namePad = QString())
 {
-    QStringList lines{StorageFile::composeHeader(count, StorageFile::kNone)};
+    QVector<Entry> entries;
     for (int n = 1; n <= count; ++n)
-        lines << StorageFile::composeRecord(entry(n, QStringLiteral("条目") + QString::number(n) + namePad,
-                                                  firstOn && n == 1 ? StorageFile::kOn : StorageFile::kOff));
-    return StorageFile::joinLines(lines);
+        entries << entry(n, QStringLiteral("条目") + QString::number(n) + namePad, firstOn && n == 1);
+    return Rig::fileOf(entries);
 }
 
 // Every prompt on screen, in one string that a failed comparison prints whole.
@@ -118,10 +112,10 @@ QString prompts()
 
 QStringList storedNames(const QByteArray &bytes)
 {
-    const QStringList lines = StorageFile::splitLines(QString::fromUtf8(bytes));
+    const QStringList lines = StorageFile::linesOf(bytes);
     QStringList names;
-    for (int r = 1; r <= EntryRecord::storedRecords(lines); ++r)
-        names << EntryRecord::recordField(lines, r, 3);
+    for (const Entry &e : StorageFile::contentsOf(lines, StorageFile::storedRecords(lines)).entries)
+        names << e.name;
     return names;
 }
 
@@ -132,60 +126,51 @@ QStringList entriesOf(const QString &dir)
 }
 
 // A main window over whatever the test arranged under its HOME, with the editor ready.
-struct Rig
+struct Session
 {
     std::unique_ptr<MainWindow> window;
-    MainWindowProbe probe{nullptr};
-    XingJianChuangKou *d = nullptr;
+    std::unique_ptr<WindowDriver> d;
+    EntryEditor *editor = nullptr;
 
-    Rig()
+    Session()
     {
         window = std::make_unique<MainWindow>();
+        d = std::make_unique<WindowDriver>(window.get());
         window->show();
-        probe = MainWindowProbe(window.get());
-        for (int waited = 0; probe.deferredInitDone() != 1 && waited < 5000; waited += 10)
+        for (int waited = 0; !window->findChild<EntryEditor *>() && waited < 5000; waited += 10)
             QTest::qWait(10);
-        d = child<XingJianChuangKou>(window.get(), QStringLiteral("xjck"));
+        editor = window->findChild<EntryEditor *>();
     }
-    QStringList shownNames() const
-    {
-        QStringList names;
-        for (int i = 0; i < probe.entryCount(); ++i)
-            names << child<QLabel>(window.get(), QStringLiteral("ql3") + QString::number(i))->text();
-        return names;
-    }
-    QStringList rowButtons() const
-    {
-        QStringList names;
-        for (auto *b :
-             window->findChildren<QPushButton *>(QRegularExpression(QStringLiteral("^qpb_BuJuShuZu\\d+$"))))
-            names << b->objectName();
-        return names;
-    }
+    QStringList shownNames() const { return d->names(); }
     // "新建" with a name typed in and "保存" pressed; true when the editor closed (saved).
     bool saveNew(const QString &name)
     {
         bool closed = false;
-        whenShown([this] { return d; },
-                  [this, name, &closed](QWidget *) {
-                      child<QLineEdit>(d, QStringLiteral("qle_MingCheng"))->setText(name);
-                      child<QPushButton>(d, QStringLiteral("qpb_BaoCun"))->click();
-                      closed = !d->isVisible();
-                      d->close();
-                  });
-        child<QAction>(window.get(), QStringLiteral("qa_XingJian"))->trigger();
+        QTimer::singleShot(0, editor, [this, name, &closed] {
+            Entry e = editor->currentEntry();
+            e.name = name;
+            e.enabled = true;
+            editor->loadEntry(-1, e);
+            editor->save();
+            closed = !editor->isVisible();
+            editor->reject();
+        });
+        d->action(QStringLiteral("新建"))->trigger();
         return closed;
     }
     void deleteRow(int i)
     {
-        child<QPushButton>(window.get(), QStringLiteral("qpb_BuJuShuZu") + QString::number(i))->click();
-        answerMessageBox(QStringLiteral("确定"));
-        child<QAction>(window.get(), QStringLiteral("qa_ShanChu"))->trigger();
+        d->clickRow(i);
+        QTimer::singleShot(0, [] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(top);
+                if (box && box->isVisible() && box->text().startsWith(QStringLiteral("确认删除")))
+                    box->buttons().first()->click();
+            }
+        });
+        d->action(QStringLiteral("删除"))->trigger();
     }
-    void toggle(int i)
-    {
-        child<QCheckBox>(window.get(), QStringLiteral("qcb") + QString::number(i))->click();
-    }
+    void toggle(int i) { d->clickBox(i); }
 };
 
 } // namespace
@@ -224,14 +209,14 @@ void TestFaults::documentsMissing()
     QDir(home.documents()).removeRecursively();
     if (blocked)
         TestSupport::writeFile(home.documents(), "mine");
-    Rig rig;
+    Session rig;
     QCOMPARE(prompts(), QString());
-    QCOMPARE(rig.probe.entryCount(), 0);
+    QCOMPARE(rig.d->rowCount(), 0);
     QCOMPARE(rig.saveNew(QStringLiteral("起床")), !blocked);
     if (blocked) {
         QCOMPARE(prompts(), kSaveUnreadable);
         QCOMPARE(TestSupport::readFile(home.documents()), QByteArray("mine"));
-        QCOMPARE(rig.rowButtons(), QStringList());
+        QCOMPARE(rig.d->rowCount(), 0);
         return;
     }
     QCOMPARE(storedNames(home.storageBytes()), QStringList{QStringLiteral("起床")});
@@ -266,10 +251,10 @@ void TestFaults::unreadableAtStart()
         QFile::setPermissions(home.storagePath(), QFile::Permissions());
     {
         AsOrdinaryUser user;
-        Rig rig;
+        Session rig;
         QCOMPARE(prompts(), prompt.arg(home.storagePath()));
         TestSupport::closeAllPrompts();
-        QCOMPARE(rig.probe.entryCount(), 0);
+        QCOMPARE(rig.d->rowCount(), 0);
         QVERIFY(!rig.saveNew(QStringLiteral("起床"))); // refused: the dialog keeps what was typed
         QCOMPARE(prompts(), kSaveUnreadable);
     }
@@ -293,7 +278,7 @@ void TestFaults::readOnlyDocuments()
     const QFile::Permissions mode = QFile::permissions(home.documents());
     QFile::setPermissions(home.documents(), QFile::ReadOwner | QFile::ExeOwner);
     AsOrdinaryUser user;
-    Rig rig;
+    Session rig;
     QCOMPARE(prompts(), QString());
     QCOMPARE(rig.shownNames(), (QStringList{QStringLiteral("条目1"), QStringLiteral("条目2")}));
     QVERIFY(!rig.saveNew(QStringLiteral("起床")));
@@ -336,9 +321,9 @@ void TestFaults::diskFull()
     const QByteArray before = storage(6, true, QString(1500, QChar(0x949F))); // about 28 kB
     home.writeStorage(before);
     disk.fill();
-    std::unique_ptr<Rig> rig = std::make_unique<Rig>();
+    std::unique_ptr<Session> rig = std::make_unique<Session>();
     QCOMPARE(home.storageBytes(), before); // neither the migration nor the state reset fitted
-    QCOMPARE(rig->probe.entryCount(), 6);
+    QCOMPARE(rig->d->rowCount(), 6);
     const auto act = [&] {
         if (change == QLatin1String("save"))
             return rig->saveNew(QStringLiteral("起床"));
@@ -347,7 +332,7 @@ void TestFaults::diskFull()
         else if (change == QLatin1String("toggle"))
             rig->toggle(1);
         else
-            rig = std::make_unique<Rig>();
+            rig = std::make_unique<Session>();
         return true;
     };
     QCOMPARE(act(), change != QLatin1String("save"));
@@ -362,7 +347,7 @@ void TestFaults::diskFull()
     QVERIFY(act());
     QVERIFY(home.storageBytes() != before);
     QCOMPARE(rig->shownNames(), storedNames(home.storageBytes()));
-    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(home.storageBytes()))).isEmpty());
+    QVERIFY(StorageFile::damage(home.storageBytes()).isEmpty());
 }
 
 // A storage file linked to elsewhere (a synchronised folder, say) keeps its link: every rewrite,
@@ -372,7 +357,7 @@ void TestFaults::symlinkWrittenThrough()
     TestHome home;
     const QString target = home.makeFile(QStringLiteral("同步/闹钟.txt"), storage(2, true));
     QVERIFY(QFile::link(target, home.storagePath()));
-    Rig rig;
+    Session rig;
     QCOMPARE(QFileInfo(home.storagePath()).symLinkTarget(), target);
     QCOMPARE(TestSupport::readFile(target), storage(2)); // the start-up reset went through the link
     QVERIFY(rig.saveNew(QStringLiteral("起床")));
@@ -410,12 +395,12 @@ void TestFaults::changedBehindTheProgram()
     QFETCH(QStringList, names);
     TestHome home;
     home.writeStorage(storage(3));
-    Rig rig;
+    Session rig;
     const QByteArray good = home.storageBytes();
     QByteArray changed;
     if (outside == QLatin1String("append")) {
-        QStringList lines = StorageFile::splitLines(QString::fromUtf8(good));
-        changed = StorageFile::joinLines(EntryRecord::appendRecord(lines, entry(4, QStringLiteral("外来"))));
+        changed = StorageFile::bytesOf(
+            StorageFile::withAppended(StorageFile::linesOf(good), entry(4, QStringLiteral("外来"))));
     } else if (outside == QLatin1String("cut")) {
         changed = good.left(good.size() / 2);
     }
@@ -430,7 +415,7 @@ void TestFaults::changedBehindTheProgram()
     const QByteArray after = home.storageBytes();
     QCOMPARE(storedNames(after), names);
     QCOMPARE(rig.shownNames(), names);
-    QVERIFY(StorageFile::damage(StorageFile::splitLines(QString::fromUtf8(after))).isEmpty());
+    QVERIFY(StorageFile::damage(after).isEmpty());
     const QStringList backups = entriesOf(home.documents()).filter(QStringLiteral(".损坏备份-"));
     QCOMPARE(backups.size(), outside == QLatin1String("append") ? 0 : 1);
     if (backups.isEmpty())
@@ -467,9 +452,9 @@ void TestFaults::damagedAtStart()
     QFETCH(QString, reason);
     TestHome home;
     home.writeStorage(content);
-    Clock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
-    Rig rig;
-    Clock::pin(QDateTime());
+    SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 5)));
+    Session rig;
+    SystemClock::unpin();
     const QString backup = home.storagePath() + QStringLiteral(".损坏备份-20261208-073005");
     const QString said =
         QStringLiteral("存储文件内容有误（") + reason + QStringLiteral("），原文件已原样备份为：\n") + backup;

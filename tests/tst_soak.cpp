@@ -3,11 +3,9 @@
 // see it, and real players play a short sound for every ring. Every ring is checked against what
 // the entries' definitions say, the storage file against what was stored, and memory against its
 // start. TAVREL_SOAK_DAYS sets the days around each change (1 by default; scripts/soak.sh: 7).
-#include "app/schedule.h"
-#include "tst_schedule_rig.h"
+#include "support/windowrig.h"
 #include "tst_soak_model.h"
-
-#include "widgets/mymessagebox.h"
+#include "ui/reminderbox.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -31,13 +29,13 @@ const long kGrossGrowthKb = 40000; // growth that no sampling noise explains
 
 Entry looping(Entry e)
 {
-    e.loop = StorageFile::kYes;
+    e.loop = true;
     return e;
 }
 
 // Daily, workday, weekend and weekly alarms, one-shots, two in one minute, three inside the hour
 // the clocks change, and repeating timers, two of them looping until stopped.
-QList<Entry> soakEntries()
+QVector<Entry> soakEntries()
 {
     return {alarm("起床", "07:00", kDaily),
             alarm("上班", "08:15", kWorkdays),
@@ -83,14 +81,14 @@ QString local(qint64 ms)
 QStringList withoutStates(const QByteArray &bytes)
 {
     QStringList kept;
-    for (const QString &line : StorageFile::splitLines(bytes)) {
+    for (const QString &line : StorageFile::linesOf(bytes)) {
         if (!line.startsWith(QStringLiteral("状态,")))
             kept << line;
     }
     return kept;
 }
 
-struct Ring
+struct HeardRing
 {
     int row;
     qint64 ms;
@@ -107,13 +105,13 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && qobject_cast<MyMessageBox *>(watched) &&
+        if (event->type() == QEvent::Show && qobject_cast<ReminderBox *>(watched) &&
             !m_seen.contains(watched)) {
             m_seen << watched;
             ++shown;
             if (qEnvironmentVariableIsSet("TAVREL_SOAK_LOG"))
-                qInfo("reminder %s at %s", qPrintable(static_cast<MyMessageBox *>(watched)->text()),
-                      qPrintable(Clock::now().toString()));
+                qInfo("reminder %s at %s", qPrintable(static_cast<ReminderBox *>(watched)->text()),
+                      qPrintable(SystemClock::now().wall.toString()));
         }
         return false;
     }
@@ -134,16 +132,10 @@ public:
         const QString sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
         for (Entry &e : m_entries)
             e.sound = sound;
-        Clock::pin(QDateTime::fromMSecsSinceEpoch(fromMs, Qt::LocalTime));
-        m_r = std::make_unique<Rig::Window>(m_entries, home);
+        m_r = std::make_unique<Rig::Window>(m_entries, home,
+                                            QDateTime::fromMSecsSinceEpoch(fromMs - kTickMs, Qt::LocalTime));
         m_stored = withoutStates(home.storageBytes());
-        for (int i = 0; i < m_entries.size(); ++i) {
-            QObject::connect(m_r->player(i), &QMediaPlayer::stateChanged, m_r->w.get(),
-                             [this, i](QMediaPlayer::State s) {
-                                 if (s == QMediaPlayer::PlayingState)
-                                     onRing(i);
-                             });
-        }
+        QObject::connect(m_r->ringer, &Ringer::rang, m_r->w.get(), [this](int i) { onRing(i); });
         m_enabledAt.fill(-1, m_entries.size());
         m_playingTicks.fill(0, m_entries.size());
         m_timerRang.fill(false, m_entries.size());
@@ -172,16 +164,16 @@ private:
     void dismissReminders();
     void reEnableFinishedTimers();
     void enable(int i);
-    bool isTimer(int i) const { return m_entries.at(i).type == StorageFile::kTimer; }
+    bool isTimer(int i) const { return m_entries.at(i).isTimer(); }
     qint64 duration(int i) const;
     void checkTimerRing(int i);
 
-    QList<Entry> m_entries;
+    QVector<Entry> m_entries;
     qint64 m_from;
     qint64 m_to;
     qint64 m_now = 0;
     bool m_forced = false;
-    QList<Ring> m_rings;
+    QList<HeardRing> m_rings;
     QVector<qint64> m_enabledAt; // timers: when the person last enabled it
     QVector<int> m_playingTicks;
     QVector<bool> m_timerRang;
@@ -196,11 +188,10 @@ void SoakRun::run()
     m_now = m_from;
     for (; m_now < m_to; m_now += kTickMs) {
         if ((m_now - m_from) % kForcedPeriodMs == 0 && m_now != m_from) {
-            m_r->action("qa_QiangZhiQuanPingTiXing")->trigger();
+            m_r->d->forcedReminderAction()->trigger();
             m_forced = !m_forced;
         }
-        Clock::pin(QDateTime::fromMSecsSinceEpoch(m_now, Qt::LocalTime));
-        m_r->tick();
+        m_r->tickAt(QDateTime::fromMSecsSinceEpoch(m_now, Qt::LocalTime));
         afterTick();
         if ((m_now - m_from) % kSampleMs == 0)
             rss << rssKb();
@@ -213,7 +204,7 @@ void SoakRun::run()
 
 void SoakRun::onRing(int i)
 {
-    m_rings << Ring{i, m_now};
+    m_rings << HeardRing{i, m_now};
     ++actualRings;
     if (qEnvironmentVariableIsSet("TAVREL_SOAK_LOG"))
         qInfo("ring %s %s%s", qPrintable(m_entries.at(i).name), qPrintable(local(m_now)),
@@ -254,17 +245,17 @@ void SoakRun::stopLongLoops()
     bool stop = false;
     for (int i = 0; i < m_entries.size(); ++i) {
         m_playingTicks[i] = m_r->playing(i) ? m_playingTicks[i] + 1 : 0;
-        stop = stop || (m_entries.at(i).loop == StorageFile::kYes && m_playingTicks[i] >= kLoopTicks);
+        stop = stop || (m_entries.at(i).loop && m_playingTicks[i] >= kLoopTicks);
     }
     if (stop)
-        m_r->action("qa_TingZhi")->trigger();
+        m_r->stopAction()->trigger();
 }
 
 // The person reads each reminder and closes it.
 void SoakRun::dismissReminders()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        auto *box = qobject_cast<MyMessageBox *>(w);
+        auto *box = qobject_cast<ReminderBox *>(w);
         if (box && box->isVisible() && !box->buttons().isEmpty())
             box->buttons().first()->click();
         else if (box && box->isVisible())
@@ -301,11 +292,11 @@ void SoakRun::checkAlarms()
     for (int i = 0; i < m_entries.size(); ++i) {
         if (isTimer(i))
             continue;
-        for (const Expected &e :
-             SoakModel::alarmRings(i, m_entries.at(i).time, m_entries.at(i).repeat, all)) {
+        for (const Expected &e : SoakModel::alarmRings(i, m_entries.at(i).timeText(),
+                                                       Entry::weekdaysText(m_entries.at(i).weekdays), all)) {
             QStringList at;
             for (int n = 0; n < m_rings.size(); ++n) {
-                const Ring &ring = m_rings.at(n);
+                const HeardRing &ring = m_rings.at(n);
                 for (qint64 minute : e.minutesUtcMs) {
                     if (ring.row == i && ring.ms >= minute && ring.ms < minute + 60000) {
                         explained[n] = true;
@@ -346,8 +337,7 @@ void SoakRun::checkTimers()
 
 qint64 SoakRun::duration(int i) const
 {
-    const Schedule::Hms t = Schedule::readTime(m_entries.at(i).time);
-    return (t.hours * 3600 + t.minutes * 60 + t.seconds) * qint64(1000);
+    return m_entries.at(i).timerSeconds * qint64(1000);
 }
 
 // A timer rings when its duration has run from the moment it was enabled, give or take the
@@ -370,8 +360,6 @@ class TestSoak : public QObject
 private slots:
     void initTestCase();
     void cleanup();
-    void skippedTime_data();
-    void skippedTime();
     void otherEntryChangesWithinRingMinute_data();
     void otherEntryChangesWithinRingMinute();
     void timerFinishingBesideARingingOne();
@@ -395,44 +383,9 @@ void TestSoak::initTestCase()
 void TestSoak::cleanup()
 {
     TestSupport::closeAllPrompts();
-    Clock::pin(QDateTime());
 }
 
-QDateTime berlin(const char *text)
-{
-    return QDateTime::fromString(QLatin1String(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
-void TestSoak::skippedTime_data()
-{
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<bool>("due");
-    QTest::newRow("02:30 on the spring night, first minute after the jump")
-        << "02:30" << berlin("2026-03-29 03:00:00") << true;
-    QTest::newRow("02:00 is skipped too") << "02:00" << berlin("2026-03-29 03:00:40") << true;
-    QTest::newRow("02:59 is skipped too") << "02:59" << berlin("2026-03-29 03:00:00") << true;
-    QTest::newRow("a minute later it is over") << "02:30" << berlin("2026-03-29 03:01:00") << false;
-    QTest::newRow("03:00 exists: it rings at its own minute")
-        << "03:00" << berlin("2026-03-29 03:00:00") << false;
-    QTest::newRow("01:59 exists") << "01:59" << berlin("2026-03-29 03:00:00") << false;
-    QTest::newRow("an ordinary Sunday") << "02:30" << berlin("2026-03-22 03:00:00") << false;
-    QTest::newRow("the autumn night shows 02:30 twice") << "02:30" << berlin("2026-10-25 03:00:00") << false;
-    QTest::newRow("the autumn night, after the clocks went back")
-        << "02:30" << berlin("2026-10-25 02:00:00").addSecs(3600) << false;
-    QTest::newRow("unreadable time") << "2:3x" << berlin("2026-03-29 03:00:00") << false;
-}
-
-void TestSoak::skippedTime()
-{
-    QFETCH(QString, time);
-    QFETCH(QDateTime, now);
-    QFETCH(bool, due);
-    QCOMPARE(Schedule::skippedTimeDue(time, now), due);
-}
-
-// Enabling or disabling any entry makes every enabled one pending; one that has had its ring in
-// this minute must not ring again, unless it is itself disabled and enabled.
+// Another entry changing never rings an entry again, nor does enabling it again within its minute.
 void TestSoak::otherEntryChangesWithinRingMinute_data()
 {
     QTest::addColumn<QString>("repeat");
@@ -440,8 +393,9 @@ void TestSoak::otherEntryChangesWithinRingMinute_data()
     QTest::addColumn<int>("rings");
     QTest::newRow("daily alarm, another entry enabled") << kDaily << QList<int>{1} << 1;
     QTest::newRow("one-shot alarm, another entry enabled") << "否" << QList<int>{1} << 1;
-    QTest::newRow("daily alarm disabled and enabled again") << kDaily << QList<int>{0, 0} << 2;
-    QTest::newRow("one-shot alarm disabled and enabled again") << "否" << QList<int>{0, 0} << 2;
+    // That very occurrence has rung: enabling the alarm again within its minute does not repeat it.
+    QTest::newRow("daily alarm disabled and enabled again") << kDaily << QList<int>{0, 0} << 1;
+    QTest::newRow("one-shot alarm disabled and enabled again") << "否" << QList<int>{0, 0} << 1;
 }
 
 void TestSoak::otherEntryChangesWithinRingMinute()
@@ -453,23 +407,25 @@ void TestSoak::otherEntryChangesWithinRingMinute()
     Entry wake = alarm(QStringLiteral("起床"), QStringLiteral("07:30"), repeat);
     Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:10:00"));
     wake.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
-    Rig::Window r({wake, tea}, home);
-    const QDateTime minute = at(weekday(0), "07:30:00");
-    Clock::pin(minute.addSecs(-5));
+    const QDateTime minute = when("Mon 07:30:00");
+    Rig::Window r({wake, tea}, home, minute.addSecs(-5));
     r.box(0)->click();
     QDateTime t = minute.addSecs(-4);
     for (; !r.playing(0) && t < minute.addSecs(3); t = t.addSecs(1))
         r.tickAt(t);
-    QVERIFY(r.waitForSilence()); // its sound ends before the next tick has seen it
+    QVERIFY(r.waitForSilence());
 
     for (int row : clicks)
         r.box(row)->click();
-    QVERIFY(r.walk(t, minute.addSecs(70), 1));
+    for (; t < minute.addSecs(70); t = t.addSecs(1)) {
+        r.tickAt(t);
+        QVERIFY(r.waitForSilence());
+    }
     QCOMPARE(r.rings.size(), rings);
 }
 
-// A timer's sound ends and the next tick disables it; another timer reaching zero in that same
-// tick rings once, with one reminder.
+// A timer's sound ends and it is disabled; another timer reaching zero just then rings once, with
+// one reminder.
 void TestSoak::timerFinishingBesideARingingOne()
 {
     TestHome home;
@@ -478,20 +434,20 @@ void TestSoak::timerFinishingBesideARingingOne()
     bread.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
     Rig::Window r({bread, tea}, home);
     ReminderLog reminders;
-    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
+    r.d->forcedReminderAction()->trigger();
     r.box(0)->click();
     r.box(1)->click();
-    for (int n = 0; n < 4; ++n)
-        r.tick();
+    r.step();
+    r.step();
     QVERIFY(r.playing(1));
     QVERIFY(QTest::qWaitFor([&] { return !r.playing(1); }, 5000));
-    r.tick(); // the bread timer rings, the tea timer is disabled in the same pass
-    r.tick();
+    r.step(); // the bread timer rings; the tea timer is disabled
+    r.step();
     QVERIFY(r.playing(0));
     QVERIFY(!r.box(1)->isChecked());
     QCOMPARE(r.rings.size(), 2);
     QCOMPARE(reminders.shown, 2);
-    r.action("qa_TingZhi")->trigger();
+    r.stopAction()->trigger();
 }
 
 // A timer rings once each time it is enabled, also when another entry changes just after its
@@ -502,47 +458,48 @@ void TestSoak::timerRingEndingAsTheMinuteTurns()
     Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
     Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:10:00"));
     tea.sound = bread.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
-    Rig::Window r({tea, bread}, home);
-    Clock::pin(at(weekday(0), "10:00:58"));
+    Rig::Window r({tea, bread}, home, when("Mon 10:00:58"));
     r.box(0)->click();
     for (int n = 0; n < 4 && !r.playing(0); ++n)
-        r.tick();
+        r.step();
     QVERIFY(r.playing(0));
     QVERIFY(r.waitForSilence());
 
-    Clock::pin(at(weekday(0), "10:01:00"));
+    r.moveTo(when("Mon 10:01:00"));
     r.box(1)->click();
-    QVERIFY(r.walk(at(weekday(0), "10:01:00"), at(weekday(0), "10:01:05"), 1));
+    for (int n = 0; n < 5; ++n) {
+        r.step(1000);
+        QVERIFY(r.waitForSilence());
+    }
     QCOMPARE(r.rings.size(), 1);
     QVERIFY(!r.box(0)->isChecked());
 }
 
-// A looping ring that goes on past its minute is made pending by another entry's change; it is
-// still the same ring: the sound goes on and no second reminder box comes up.
+// Another entry's change while a looping ring goes on past its minute: the sound goes on and no
+// second reminder box comes up.
 void TestSoak::longRingMadePendingBringsNoSecondReminder()
 {
     TestHome home;
     Entry bread = looping(timer(QStringLiteral("面包"), QStringLiteral("00:00:01")));
     Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:10:00"));
     bread.sound = tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
-    Rig::Window r({bread, tea}, home);
+    Rig::Window r({bread, tea}, home, when("Mon 10:00:00"));
     ReminderLog reminders;
-    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
-    Clock::pin(at(weekday(0), "10:00:00"));
+    r.d->forcedReminderAction()->trigger();
     r.box(0)->click();
-    r.tick();
-    r.tick();
-    r.tick();
+    r.step();
+    r.step();
+    r.step();
     QVERIFY(r.playing(0));
     QCOMPARE(reminders.shown, 1);
 
-    r.tickAt(at(weekday(0), "10:02:00"));
+    r.tickAt(when("Mon 10:02:00"));
     r.box(1)->click();
-    r.tickAt(at(weekday(0), "10:02:01"));
-    r.tickAt(at(weekday(0), "10:02:02"));
+    r.tickAt(when("Mon 10:02:01"));
+    r.tickAt(when("Mon 10:02:02"));
     QVERIFY(r.playing(0));
     QCOMPARE(reminders.shown, 1);
-    r.action("qa_TingZhi")->trigger();
+    r.stopAction()->trigger();
 }
 
 void TestSoak::closedReminderIsFreed()
@@ -551,17 +508,17 @@ void TestSoak::closedReminderIsFreed()
     Entry tea = timer(QStringLiteral("泡茶"), QStringLiteral("00:00:01"));
     tea.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.2));
     Rig::Window r({tea}, home);
-    r.action("qa_QiangZhiQuanPingTiXing")->trigger();
+    r.d->forcedReminderAction()->trigger();
     r.box(0)->click();
-    r.tick();
-    r.tick();
-    QList<MyMessageBox *> boxes = r.w->findChildren<MyMessageBox *>();
+    r.step();
+    r.step();
+    QList<ReminderBox *> boxes = r.w->findChildren<ReminderBox *>();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.first()->isVisible());
     QVERIFY(!boxes.first()->buttons().isEmpty());
     boxes.first()->buttons().first()->click(); // the person reads it and presses OK
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(r.w->findChildren<MyMessageBox *>().size(), 0);
+    QCOMPARE(r.w->findChildren<ReminderBox *>().size(), 0);
     QVERIFY(r.waitForSilence());
 }
 

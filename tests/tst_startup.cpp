@@ -1,38 +1,86 @@
 // Start-up of the real main window against storage files prepared in a temporary HOME.
-#include "app/mainwindow.h"
-#include "support/mainwindowprobe.h"
 #include "support/testsupport.h"
-#include "widgets/mymessagebox.h"
-#include "widgets/prompt.h"
+#include "support/windowdriver.h"
+#include "ui/entryeditor.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
-#include <QScrollArea>
-#include <QTest>
+
 #include <QTimer>
-#include <QToolBar>
+#include <algorithm>
 
 #include <memory>
 
 namespace {
+const QByteArray kNewFile("数量,0,背景图片,无\n");
+
+// One stored record, field by field as the file spells it.
+struct Rec
+{
+    QString type = QStringLiteral("闹钟");
+    QString name = QStringLiteral("起床");
+    QString time = QStringLiteral("07:30");
+    QString repeat = QStringLiteral("否");
+    QString sound = QStringLiteral("默认响铃");
+    QString command = QStringLiteral("无");
+    QString loop = QStringLiteral("否");
+    QString state = QStringLiteral("开启");
+    bool eightLines = false; // the old form, without 命令文件
+};
+
+QByteArray record(int number, const Rec &r)
+{
+    QString s = QStringLiteral("序号,%1\n类型,%2\n名称,%3\n时间,%4\n每周重复,%5\n声音文件,%6\n")
+                    .arg(number)
+                    .arg(r.type, r.name, r.time, r.repeat, r.sound);
+    if (!r.eightLines)
+        s += QStringLiteral("命令文件,") + r.command + QLatin1Char('\n');
+    s += QStringLiteral("重复闹铃,") + r.loop + QStringLiteral("\n状态,") + r.state + QLatin1Char('\n');
+    return s.toUtf8();
+}
+
+QByteArray file(const QList<Rec> &recs, const QByteArray &header = QByteArray())
+{
+    QByteArray out = header.isEmpty() ? "数量," + QByteArray::number(recs.size()) + ",背景图片,无\n" : header;
+    for (int i = 0; i < recs.size(); ++i)
+        out += record(i + 1, recs.at(i));
+    return out;
+}
+
+QList<Rec> alarms(int n, bool eightLines = false)
+{
+    QList<Rec> recs;
+    for (int i = 0; i < n; ++i) {
+        Rec r;
+        r.name = QStringLiteral("闹钟%1").arg(i);
+        r.time = QStringLiteral("%1:15").arg(i % 24, 2, 10, QLatin1Char('0'));
+        r.eightLines = eightLines;
+        recs << r;
+    }
+    return recs;
+}
+
+QList<Rec> allOff(QList<Rec> recs)
+{
+    for (Rec &r : recs) {
+        r.state = QStringLiteral("关闭");
+        r.eightLines = false;
+    }
+    return recs;
+}
+
+QStringList backups(const TestHome &home)
+{
+    return QDir(home.documents()).entryList({QStringLiteral("*损坏备份*")}, QDir::Files);
+}
 
 std::unique_ptr<MainWindow> startWindow(bool show = true)
 {
     auto window = std::make_unique<MainWindow>();
-    if (show) {
-        window->show();
-        Prompt::centreOnDesktop(window.get());
-    }
+    if (show)
+        WindowDriver(window.get()).show();
     return window;
 }
-
-QAction *action(MainWindow *w, const char *name)
-{
-    return w->findChild<QAction *>(QString::fromLatin1(name));
-}
-
 } // namespace
 
 class TestStartup : public QObject
@@ -40,52 +88,58 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void firstStartCreatesTheFile();
-    void documentsDirectoryIsCreated();
-    void emptyFileIsTreatedAsNew();
+    void cleanup() { TestSupport::closeAllPrompts(); }
+    void fileAtStart_data();
+    void fileAtStart();
+    void firstStartShowsAnEmptyList();
     void unreadableStorageIsNeverOverwritten();
+    void startRewritesTheFile_data();
+    void startRewritesTheFile();
+    void damagedFilesAreBackedUp_data();
+    void damagedFilesAreBackedUp();
+    void moreThanTwentyRecordsAreKept();
     void toolBarAtStart_data();
     void toolBarAtStart();
     void trayMenuAtStart();
     void geometry_data();
     void geometry();
-    void deferredInitCreatesTheEditor();
-    void centredPosition_data();
-    void centredPosition();
-    void reminderFillsTheDesktop();
-    void promptIsCentredAndNonBlocking();
-    void quitActionEndsTheEventLoop();
+    void editorComesJustAfterTheWindow_data();
+    void editorComesJustAfterTheWindow();
+    void bringToFrontRestoresTheWindow();
+    void quitEndsTheEventLoop_data();
+    void quitEndsTheEventLoop();
 };
 
-void TestStartup::firstStartCreatesTheFile()
+void TestStartup::fileAtStart_data()
 {
+    QTest::addColumn<QString>("setUp");
+    QTest::newRow("no file") << "none";
+    QTest::newRow("no Documents directory") << "no documents";
+    QTest::newRow("an empty file is a new one") << "empty";
+}
+
+void TestStartup::fileAtStart()
+{
+    QFETCH(QString, setUp);
     TestHome home;
-    QVERIFY(!QFile::exists(home.storagePath()));
-    auto w = startWindow();
-    QCOMPARE(home.storageBytes(), QByteArray("数量,0,背景图片,无\n"));
-    MainWindowProbe probe(w.get());
-    QCOMPARE(probe.entryCount(), 0);
-    QCOMPARE(probe.noBackground(), 1);
-    QVERIFY(!w->findChild<QWidget *>(QStringLiteral("qw_ZhuJieMianMuBu"))->layout());
-    QCOMPARE(action(w.get(), "qa_SheZhiBeiJing")->text(), QStringLiteral("设置背景"));
+    if (setUp == QLatin1String("no documents"))
+        QDir(home.documents()).removeRecursively();
+    else if (setUp == QLatin1String("empty"))
+        home.writeStorage(QByteArray());
+    auto w = startWindow(false);
+    QCOMPARE(home.storageBytes(), kNewFile);
     QVERIFY(!QFile::exists(home.documents() + QStringLiteral("/new_Tavrel存储文件.txt")));
+}
+
+void TestStartup::firstStartShowsAnEmptyList()
+{
+    TestHome home;
+    auto w = startWindow();
+    WindowDriver d(w.get());
+    QCOMPARE(d.rowCount(), 0);
+    QVERIFY(!d.canvas()->layout()); // installed with the first row
+    QCOMPARE(d.backgroundAction()->text(), QStringLiteral("设置背景"));
     QVERIFY(TestSupport::shownPromptTexts().isEmpty());
-}
-
-void TestStartup::documentsDirectoryIsCreated()
-{
-    TestHome home;
-    QDir(home.documents()).removeRecursively();
-    auto w = startWindow(false);
-    QCOMPARE(home.storageBytes(), QByteArray("数量,0,背景图片,无\n"));
-}
-
-void TestStartup::emptyFileIsTreatedAsNew()
-{
-    TestHome home;
-    home.writeStorage(QByteArray());
-    auto w = startWindow(false);
-    QCOMPARE(home.storageBytes(), QByteArray("数量,0,背景图片,无\n"));
 }
 
 void TestStartup::unreadableStorageIsNeverOverwritten()
@@ -94,71 +148,160 @@ void TestStartup::unreadableStorageIsNeverOverwritten()
     // A directory where the file should be: it can be neither read nor replaced.
     QVERIFY(QDir().mkpath(home.storagePath()));
     auto w = startWindow();
-    QCOMPARE(MainWindowProbe(w.get()).entryCount(), 0);
+    QCOMPARE(WindowDriver(w.get()).rowCount(), 0);
     QVERIFY(QFileInfo(home.storagePath()).isDir());
+    QCOMPARE(TestSupport::shownPromptTexts().size(), 1);
+    QVERIFY(TestSupport::shownPromptTexts().first().contains(home.storagePath()));
+}
+
+void TestStartup::startRewritesTheFile_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("rows");
+    QList<Rec> example;
+    Rec morning;
+    morning.name = QStringLiteral("morning");
+    morning.repeat = QStringLiteral("星期一|星期五");
+    morning.loop = QStringLiteral("是");
+    Rec tea;
+    tea.type = QStringLiteral("计时器");
+    tea.name = QStringLiteral("tea,hot");
+    tea.time = QStringLiteral("00:03:00");
+    tea.sound = QStringLiteral("/nonexistent/Music/ring.mp3");
+    tea.state = QStringLiteral("关闭");
+    example << morning << tea;
+    QTest::newRow("worked example: states reset") << file(example) << file(allOff(example)) << 2;
+    QTest::newRow("old header, twelve eight-line records")
+        << file(alarms(12, true), "数量,12\n") << file(allOff(alarms(12))) << 12;
+    QTest::newRow("current file unchanged but states")
+        << file(allOff(alarms(3))) << file(allOff(alarms(3))) << 3;
+    Rec commas;
+    commas.name = QStringLiteral("a,b,c");
+    commas.sound = QStringLiteral("/no/such,dir/x,y.mp3");
+    QTest::newRow("commas in names and paths")
+        << file({commas}, "数量,1,背景图片,/no/pic,ture.png\n")
+        << file(allOff({commas}), "数量,1,背景图片,/no/pic,ture.png\n") << 1;
+    QTest::newRow("empty list") << kNewFile << kNewFile << 0;
+}
+
+void TestStartup::startRewritesTheFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(int, rows);
+    TestHome home;
+    home.writeStorage(before);
+    auto w = startWindow();
+    WindowDriver d(w.get());
+    QCOMPARE(home.storageBytes(), after);
+    QCOMPARE(d.rowCount(), rows);
+    for (int i = 0; i < rows; ++i)
+        QVERIFY(!d.enabled(i));
+    QVERIFY(backups(home).isEmpty()); // a well-formed file is never backed up
+    QVERIFY(!QFile::exists(home.documents() + QStringLiteral("/new_Tavrel存储文件.txt")));
+}
+
+void TestStartup::damagedFilesAreBackedUp_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("rows");
+    const QByteArray two = record(1, Rec()) + record(2, Rec());
+    QTest::newRow("unreadable count") << QByteArray("数量,zwei,背景图片,无\n") + two << 0;
+    QTest::newRow("negative count") << QByteArray("数量,-3,背景图片,无\n") + two << 0;
+    QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") + two << 2;
+    QTest::newRow("fewer lines than the count") << QByteArray("数量,3,背景图片,无\n") + two << 3;
+    QByteArray odd = record(1, Rec());
+    odd.replace("命令文件,无", "奇怪,无");
+    QTest::newRow("unknown seventh key") << QByteArray("数量,2,背景图片,无\n") + odd + record(2, Rec()) << 2;
+    QTest::newRow("lines after the last record") << QByteArray("数量,1,背景图片,无\n") + two << 1;
+    QTest::newRow("not UTF-8") << QByteArray("数量,1,背景图片,无\n") +
+                                      record(1, Rec()).replace("起床", "\xc6\xf0")
+                               << 1;
+    QTest::newRow("not a storage file at all") << QByteArray("hello\nworld\n") << 0;
+}
+
+void TestStartup::damagedFilesAreBackedUp()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, rows);
+    TestHome home;
+    home.writeStorage(content);
+    auto w = startWindow();
+    const QStringList made = backups(home);
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + made.first()), content);
+    const QStringList prompts = TestSupport::shownPromptTexts();
+    QVERIFY(std::any_of(prompts.begin(), prompts.end(),
+                        [&](const QString &t) { return t.contains(made.first()); }));
+    QCOMPARE(WindowDriver(w.get()).rowCount(), rows);
+    QVERIFY(!home.storageBytes().isEmpty());
+}
+
+void TestStartup::moreThanTwentyRecordsAreKept()
+{
+    TestHome home;
+    home.writeStorage(file(alarms(25)));
+    auto w = startWindow();
+    QCOMPARE(WindowDriver(w.get()).rowCount(), 20);
+    QCOMPARE(home.storageBytes(), file(allOff(alarms(25))));
 }
 
 void TestStartup::toolBarAtStart_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("position");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("hasIcon");
-    QTest::newRow("new") << "qa_XingJian"
-                         << "新建" << true << true;
-    QTest::newRow("edit") << "qa_BianJi"
-                          << "编辑..." << false << true;
-    QTest::newRow("delete") << "qa_ShanChu"
-                            << "删除" << false << true;
-    QTest::newRow("forced reminder") << "qa_QiangZhiQuanPingTiXing"
-                                     << "当前状态:否\n点击切换强制提醒" << true << false;
-    QTest::newRow("enable/disable") << "qa_QiYongTingYong"
-                                    << "启用/停用" << false << true;
-    QTest::newRow("stop") << "qa_TingZhi"
-                          << "停止" << false << true;
-    QTest::newRow("background") << "qa_SheZhiBeiJing"
-                                << "设置背景" << true << true;
-    QTest::newRow("help") << "qa_BangZhu"
-                          << "帮助" << true << true;
+    QTest::newRow("new") << 0 << "新建" << true << true;
+    QTest::newRow("edit") << 1 << "编辑..." << false << true;
+    QTest::newRow("delete") << 2 << "删除" << false << true;
+    QTest::newRow("forced reminder") << 4 << "当前状态:否\n点击切换强制提醒" << true << false;
+    QTest::newRow("enable/disable") << 6 << "启用/停用" << false << true;
+    QTest::newRow("stop") << 7 << "停止" << false << true;
+    QTest::newRow("background") << 8 << "设置背景" << true << true;
+    QTest::newRow("help") << 10 << "帮助" << true << true;
 }
 
 void TestStartup::toolBarAtStart()
 {
-    QFETCH(QString, name);
+    QFETCH(int, position);
     QFETCH(QString, text);
     QFETCH(bool, enabled);
     QFETCH(bool, hasIcon);
     TestHome home;
     auto w = startWindow();
-    auto *a = w->findChild<QAction *>(name);
-    QVERIFY(a);
+    QToolBar *bar = WindowDriver(w.get()).toolBar();
+    QCOMPARE(bar->actions().size(), 11);
+    QAction *a = bar->actions().at(position);
     QCOMPARE(a->text(), text);
     QCOMPARE(a->isEnabled(), enabled);
     QCOMPARE(!a->icon().isNull(), hasIcon);
-    auto *bar = w->findChild<QToolBar *>(QStringLiteral("qtb_CaiDan"));
-    QVERIFY(bar->actions().contains(a));
+    QVERIFY(bar->actions().at(3)->isSeparator());
+    QVERIFY(bar->actions().at(5)->isSeparator());
     QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     QCOMPARE(bar->iconSize(), QSize(40, 20));
-    QVERIFY(bar->styleSheet().contains(QStringLiteral("QToolBar::separator")));
+    QVERIFY(!bar->isMovable());
+    QCOMPARE(bar->font().pointSize(), 12);
+    QCOMPARE(bar->styleSheet(),
+             QStringLiteral("QToolBar::separator {background-color: #000000;width: 2px;margin: 0px 5px;}"));
 }
 
 void TestStartup::trayMenuAtStart()
 {
     TestHome home;
     auto w = startWindow();
-    auto *menu = w->findChild<QMenu *>(QStringLiteral("qm"));
-    const QList<QAction *> entries = menu->actions();
+    WindowDriver d(w.get());
+    const QList<QAction *> entries = d.trayMenu()->actions();
     QCOMPARE(entries.size(), 4);
     QCOMPARE(entries.at(0)->text(), QStringLiteral("下一次响铃所需时间："));
     QCOMPARE(entries.at(1)->text(), QStringLiteral("无响铃"));
     QVERIFY(entries.at(2)->isSeparator());
     QCOMPARE(entries.at(3)->text(), QStringLiteral("退出程序"));
-    auto *tray = w->findChild<QSystemTrayIcon *>(QStringLiteral("qsti"));
-    QVERIFY(tray->isVisible());
-    QCOMPARE(tray->contextMenu(), menu);
+    QVERIFY(d.tray()->isVisible());
+    QCOMPARE(d.tray()->icon().cacheKey() != 0, true);
     QCOMPARE(w->windowTitle(), QStringLiteral("Tavrel"));
-    QVERIFY(MainWindowProbe(w.get()).tickTimer()->isActive());
-    QCOMPARE(MainWindowProbe(w.get()).tickTimer()->interval(), 500);
+    QCOMPARE(w->minimumSize(), QSize(800, 600));
 }
 
 void TestStartup::geometry_data()
@@ -180,74 +323,86 @@ void TestStartup::geometry()
     auto w = startWindow();
     w->resize(requested);
     QTRY_COMPARE(w->size(), expected);
-    QCOMPARE(w->findChild<QWidget *>(QStringLiteral("qw_TianChong"))->width(), spacer);
-    auto *area = w->findChild<QScrollArea *>(QStringLiteral("qsa_ZhuJieMian"));
-    QCOMPARE(area->geometry(), QRect(0, 80, expected.width(), expected.height() - 80));
-    QCOMPARE(w->findChild<QWidget *>(QStringLiteral("qw_ZhuJieMianMuBu"))->height(), expected.height() - 80);
-    QVERIFY(w->findChild<QToolBar *>(QStringLiteral("qtb_CaiDan"))->width() >= expected.width());
+    WindowDriver d(w.get());
+    QCOMPARE(d.toolBarSpacer()->width(), spacer);
+    QCOMPARE(d.listArea()->geometry(), QRect(0, 80, expected.width(), expected.height() - 80));
+    QCOMPARE(d.canvas()->height(), expected.height() - 80);
+    QVERIFY(d.toolBar()->width() >= expected.width());
+    QVERIFY(d.toolBar()->height() >= 80);
 }
 
-void TestStartup::deferredInitCreatesTheEditor()
+// The editor is made just after the window shows; a command before then only says so.
+void TestStartup::editorComesJustAfterTheWindow_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("新建") << false;
+    QTest::newRow("Ctrl+N") << true;
+}
+
+void TestStartup::editorComesJustAfterTheWindow()
+{
+    QFETCH(bool, byKey);
+    TestHome home;
+    MainWindow window;
+    WindowDriver d(&window);
+    d.action(QStringLiteral("新建"))->trigger(); // before the event loop has run
+    QCOMPARE(TestSupport::shownPromptTexts(), QStringList{"后台加载尚未完成，请稍后再试。"});
+    QVERIFY(!window.findChild<EntryEditor *>());
+    TestSupport::closeAllPrompts();
+
+    d.show();
+    QTRY_VERIFY(window.findChild<EntryEditor *>());
+    EntryEditor *editor = window.findChild<EntryEditor *>();
+    window.activateWindow(); // shortcuts reach the active window
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    bool opened = false;
+    QTimer::singleShot(0, editor, [&] {
+        opened = editor->isVisible() && !editor->isEditing();
+        editor->reject();
+    });
+    if (byKey)
+        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    else
+        d.action(QStringLiteral("新建"))->trigger();
+    QVERIFY(opened);
+    QVERIFY(TestSupport::shownPromptTexts().isEmpty());
+}
+
+void TestStartup::bringToFrontRestoresTheWindow()
 {
     TestHome home;
     auto w = startWindow();
-    MainWindowProbe probe(w.get());
-    QCOMPARE(probe.deferredInitDone(), 0);
-    QVERIFY(!w->findChild<QDialog *>(QStringLiteral("xjck")));
-    QTRY_COMPARE(probe.deferredInitDone(), 1);
-    QVERIFY(w->findChild<QDialog *>(QStringLiteral("xjck")));
-    QVERIFY(!probe.deferredInitTimer()->isActive());
+    w->showMinimized();
+    QTRY_VERIFY(w->isMinimized());
+    w->bringToFront();
+    QTRY_VERIFY(!w->isMinimized());
+    QVERIFY(w->isVisible());
 }
 
-void TestStartup::centredPosition_data()
+void TestStartup::quitEndsTheEventLoop_data()
 {
-    QTest::addColumn<QSize>("desktop");
-    QTest::addColumn<QSize>("widget");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("window on full hd") << QSize(1920, 1080) << QSize(800, 600) << QPoint(560, 240);
-    QTest::newRow("odd sizes truncate") << QSize(1921, 1081) << QSize(801, 600) << QPoint(560, 240);
-    QTest::newRow("two screens side by side") << QSize(3840, 1080) << QSize(800, 600) << QPoint(1520, 240);
-    QTest::newRow("larger than the desktop") << QSize(800, 600) << QSize(1001, 700) << QPoint(-100, -50);
+    QTest::addColumn<bool>("ringing");
+    QTest::newRow("nothing rings") << false;
+    QTest::newRow("while a sound plays") << true;
 }
 
-void TestStartup::centredPosition()
+void TestStartup::quitEndsTheEventLoop()
 {
-    QFETCH(QSize, desktop);
-    QFETCH(QSize, widget);
-    QFETCH(QPoint, expected);
-    QCOMPARE(Prompt::centredPosition(desktop, widget), expected);
-}
-
-void TestStartup::reminderFillsTheDesktop()
-{
+    QFETCH(bool, ringing);
     TestHome home;
-    QCOMPARE(Prompt::reminderSize(QSize(1920, 1080)), QSize(1720, 880));
-    QWidget parent;
-    auto *box = Prompt::showReminder(&parent, QStringLiteral("泡茶   到了。"));
-    QVERIFY(qobject_cast<MyMessageBox *>(box));
-    QCOMPARE(box->size(), Prompt::reminderSize(Prompt::desktopSize()));
-    QCOMPARE(box->pos(), Prompt::centredPosition(Prompt::desktopSize(), box->size()));
-    QCOMPARE(box->text(), QStringLiteral("泡茶   到了。"));
-    QVERIFY(QTest::qWaitForWindowExposed(box));
-    QTest::qWait(200); // later layout passes of the base class must not shrink it back
-    QCOMPARE(box->size(), Prompt::reminderSize(Prompt::desktopSize()));
-    QCOMPARE(box->pos(), Prompt::centredPosition(Prompt::desktopSize(), box->size()));
-}
-
-void TestStartup::promptIsCentredAndNonBlocking()
-{
-    QWidget parent;
-    auto *box = Prompt::show(&parent, QStringLiteral("保存成功。"));
-    QVERIFY(box->isVisible()); // shown and returned at once: the caller never waits for it
-    QCOMPARE(box->parent(), &parent);
-    QCOMPARE(box->pos(), Prompt::centredPosition(Prompt::desktopSize(), box->size()));
-}
-
-void TestStartup::quitActionEndsTheEventLoop()
-{
-    TestHome home;
+    Rec bread;
+    bread.type = QStringLiteral("计时器");
+    bread.time = QStringLiteral("00:00:00");
+    bread.loop = QStringLiteral("是");
+    home.writeStorage(ringing ? file({bread}) : kNewFile);
     auto w = startWindow();
-    QTimer::singleShot(0, action(w.get(), "qa_TuiChu"), &QAction::trigger);
+    WindowDriver d(w.get());
+    if (ringing) {
+        d.clickBox(0);
+        QVERIFY(d.action(QStringLiteral("停止"))->isEnabled());
+    }
+    const QByteArray before = home.storageBytes();
+    QTimer::singleShot(0, d.trayMenu()->actions().at(3), &QAction::trigger);
     QTimer failsafe;
     failsafe.setSingleShot(true);
     bool timedOut = false;
@@ -258,7 +413,7 @@ void TestStartup::quitActionEndsTheEventLoop()
     failsafe.start(5000);
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(!timedOut);
-    QCOMPARE(home.storageBytes(), QByteArray("数量,0,背景图片,无\n"));
+    QCOMPARE(home.storageBytes(), before); // nothing is written on the way out
 }
 
 TAVREL_TEST_MAIN(TestStartup)

@@ -2,7 +2,7 @@
 //   canary leaks      loses objects the way a slip in our code would, with Qt running offscreen
 //   canary undefined  signed overflow, which must stop the program
 //   canary address    a read from a freed heap block
-#include "storage/storagefile.h"
+#include "core/entry.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -33,7 +33,7 @@ __attribute__((noinline)) void canaryLeakTimer()
 
 __attribute__((noinline)) void canaryLeakEntry()
 {
-    auto *lost = new StorageFile::Entry;
+    auto *lost = new Entry;
     lost->name = QStringLiteral("起床 %1").arg(7);
 }
 

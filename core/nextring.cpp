@@ -1,0 +1,107 @@
+#include "core/nextring.h"
+
+#include <QVector>
+
+#include <limits>
+
+namespace RingTime {
+
+namespace {
+
+constexpr qint64 kDayMs = qint64(kDay) * 1000;
+
+QString twoDigits(qint64 value)
+{
+    return value <= 9 ? QLatin1Char('0') + QString::number(value) : QString::number(value);
+}
+
+int offsetAt(qint64 msSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).offsetFromUtc();
+}
+
+// The first minute in [before, after] at which the local offset is `offsetAfter`: where a
+// spring-forward gap ends.
+qint64 endOfGap(qint64 before, qint64 after, int offsetAfter)
+{
+    constexpr qint64 minute = 60 * 1000;
+    qint64 lo = before / minute;    // offset still the old one
+    qint64 hi = after / minute + 1; // offset already the new one
+    while (hi - lo > 1) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        if (offsetAt(mid * minute) == offsetAfter)
+            hi = mid;
+        else
+            lo = mid;
+    }
+    return hi * minute;
+}
+
+} // namespace
+
+QString formatCountdown(qint64 seconds)
+{
+    seconds = qMax<qint64>(0, seconds);
+    return twoDigits(seconds / kHour) + QLatin1Char(':') + twoDigits(seconds % kHour / kMinute) +
+           QLatin1Char(':') + twoDigits(seconds % kMinute);
+}
+
+qint64 countdownSeconds(const QString &text)
+{
+    const QVector<QStringRef> parts = text.splitRef(QLatin1Char(':'), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    const auto part = [&parts](int k) -> qint64 {
+        bool ok = false;
+        const qint64 value = k < parts.size() ? parts.at(k).toLongLong(&ok, 10) : 0;
+        return ok ? value : 0;
+    };
+    return qMax<qint64>(0, part(0) * kHour + part(1) * kMinute + part(2));
+}
+
+QString formatDuration(qint64 seconds)
+{
+    const qint64 rest = seconds % kDay;
+    return QString::number(seconds / kDay) + QStringLiteral("天") + QString::number(rest / kHour) +
+           QStringLiteral("小时") + QString::number(rest % kHour / kMinute) + QStringLiteral("分钟") +
+           QString::number(rest % kMinute) + QStringLiteral("秒");
+}
+
+QDateTime occurrenceOn(const QDate &date, const QTime &time)
+{
+    const QTime minute(time.hour(), time.minute());
+    // The wall digits read as UTC; the offsets in force a day either side bracket any change.
+    const qint64 naive = QDateTime(date, minute, Qt::UTC).toMSecsSinceEpoch();
+    const int offsetBefore = offsetAt(naive - kDayMs);
+    const int offsetAfter = offsetAt(naive + kDayMs);
+    qint64 first = std::numeric_limits<qint64>::max();
+    for (int offset : {offsetBefore, offsetAt(naive), offsetAfter}) {
+        const qint64 candidate = naive - qint64(offset) * 1000;
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(candidate);
+        if (local.date() == date && local.time() == minute)
+            first = qMin(first, candidate); // a repeated hour has two: the first rings
+    }
+    if (first != std::numeric_limits<qint64>::max())
+        return QDateTime::fromMSecsSinceEpoch(first);
+    if (offsetAfter > offsetBefore) {
+        // The clocks skip this time: ring when the gap ends.
+        const qint64 gapEnd =
+            endOfGap(naive - qint64(offsetAfter) * 1000, naive - qint64(offsetBefore) * 1000, offsetAfter);
+        return QDateTime::fromMSecsSinceEpoch(gapEnd);
+    }
+    return QDateTime(date, minute);
+}
+
+QDateTime nextOccurrence(const QTime &time, const Weekdays &days, const QDateTime &after)
+{
+    const QDate start = after.date().addDays(-1);
+    for (int d = 0; d <= 9; ++d) {
+        const QDate date = start.addDays(d);
+        if (!days.isEmpty() && !days.contains(Qt::DayOfWeek(date.dayOfWeek())))
+            continue;
+        const QDateTime occurrence = occurrenceOn(date, time);
+        if (occurrence > after)
+            return occurrence;
+    }
+    return QDateTime();
+}
+
+} // namespace RingTime

@@ -1,0 +1,609 @@
+#include "core/storagefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextCodec>
+
+using namespace Texts;
+
+namespace {
+
+constexpr int kRecordLines = StorageFile::kRecordLines;
+
+QStringList fields(const QString &line)
+{
+    return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+// Name, sound and command may hold commas; the other record lines end at their second field.
+QString recordValue(const QString &line, int recordLine)
+{
+    const int comma = line.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return QString();
+    const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
+    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
+    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
+}
+
+// The nine keys each followed by its comma, in file order: how every record line must begin.
+const QStringList &recordKeyPrefixes()
+{
+    static const QStringList prefixes = [] {
+        QStringList p;
+        for (const QString &key : {kIndexKey, kTypeKey, kNameKey, kTimeKey, kRepeatKey, kSoundKey,
+                                   kCommandKey, kLoopKey, kStateKey})
+            p << key + QLatin1Char(',');
+        return p;
+    }();
+    return prefixes;
+}
+
+// Field 1 of the line is exactly `key`.
+bool keyIs(const QString &line, const QString &key)
+{
+    return line.startsWith(key) && (line.size() == key.size() || line.at(key.size()) == QLatin1Char(','));
+}
+
+// Reads lines one by one; past the end every read yields an empty line, as a text stream does.
+class LineReader
+{
+public:
+    explicit LineReader(const QStringList &lines) : m_lines(lines) {}
+    QString next() { return m_lines.value(m_pos++); }
+    bool atEnd() const { return m_pos >= m_lines.size(); }
+
+private:
+    const QStringList &m_lines;
+    int m_pos = 0;
+};
+
+// The count itself when it is in range; an absurd count never walks more records than are
+// present, so a damaged header cannot blow the file up with empty lines.
+int recordIterations(int count, int lineCount)
+{
+    if (count <= 0)
+        return 0;
+    if (count <= StorageFile::kMaxEntries)
+        return count;
+    const int present = (qMax(0, lineCount - 1) + kRecordLines - 1) / kRecordLines;
+    return qMin(count, present);
+}
+
+// Whole records the file holds: a record cut off at the end does not count, and without a
+// readable header every record present counts.
+int wholeRecords(const QStringList &lines)
+{
+    const int present = qMax(0, lines.size() - 1) / kRecordLines;
+    const StorageHeader header = StorageHeader::read(lines.value(0));
+    if (header.fieldCount < 2)
+        return present;
+    return qMin(recordIterations(header.count, lines.size()), present);
+}
+
+// The nine lines of record `index` (0-based), short files padded with empty lines.
+QStringList recordLines(const QStringList &lines, int index)
+{
+    QStringList nine;
+    const int first = 1 + index * kRecordLines;
+    for (int k = 0; k < kRecordLines; ++k)
+        nine << lines.value(first + k);
+    return nine;
+}
+
+// The header a rewrite that changes the count writes: fields as read, a new file's defaults
+// for any that are missing.
+QString headerWithCount(const QStringList &lines, int count)
+{
+    const StorageHeader h = StorageHeader::read(lines.value(0));
+    const QString key = h.key.isEmpty() ? kCountKey : h.key;
+    const QString field3 = h.fieldCount >= 3 ? h.field3 : kBackgroundKey;
+    const QString background = h.fieldCount >= 4 ? h.background : kNone;
+    const QLatin1Char comma(',');
+    return key + comma + QString::number(count) + comma + field3 + comma + background;
+}
+
+// key "," value as the loaders read the line; a line without a comma is kept as it is, so it
+// still takes up its place among the nine.
+QString asRead(const QString &line, int recordLine)
+{
+    const QStringList f = fields(line);
+    if (f.size() < 2)
+        return line;
+    return f.at(0) + QLatin1Char(',') + recordValue(line, recordLine);
+}
+
+QStringList rewriteStateLines(const QStringList &lines, int records, const std::function<QString(int)> &state)
+{
+    LineReader in(lines);
+    QStringList out{in.next()};
+    for (int r = 0; r < records; ++r) {
+        for (int k = 1; k < kRecordLines; ++k)
+            out << in.next();
+        in.next(); // the old state line is replaced
+        out << kStateKey + QLatin1Char(',') + state(r);
+    }
+    while (!in.atEnd())
+        out << in.next();
+    return out;
+}
+
+// Why record `r` (0-based) starting at line `pos` is damaged, or "" when its keys are those of
+// a current or an eight-line record; *next is the line after it.
+QString recordDamage(const QStringList &lines, int r, int pos, int *next)
+{
+    const QStringList &prefixes = recordKeyPrefixes();
+    constexpr int kCommandLine = 6;
+    for (int k = 0; k < kRecordLines; ++k, ++pos) {
+        if (pos >= lines.size())
+            return kDamageShort;
+        const QString &line = lines.at(pos);
+        if (line.startsWith(prefixes.at(k)))
+            continue;
+        // The old form has no command line: its loop line sits where the command line belongs.
+        if (k == kCommandLine && line.startsWith(prefixes.at(kCommandLine + 1)))
+            ++k;
+        else
+            return kDamageRecord.arg(r + 1);
+    }
+    *next = pos;
+    return QString();
+}
+
+QByteArray readBytes(const QString &path, bool *ok)
+{
+    // Only a regular file (or a link to one) is read: opening a named pipe would wait forever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *ok = false;
+        return QByteArray();
+    }
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.readAll() : QByteArray();
+}
+
+// A temporary file and an atomic rename: the old or the new file, never a mix.
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QByteArray newFileContent()
+{
+    return (StorageHeader::compose(0, kNone) + QLatin1Char('\n')).toUtf8();
+}
+
+} // namespace
+
+// --- Notices --------------------------------------------------------------------------------
+
+QString StorageNotice::text() const
+{
+    switch (kind) {
+    case Kind::Unreadable:
+        return kUnreadableAtStart.arg(path);
+    case Kind::OccupiedByDirectory:
+        return kOccupiedByDirectory.arg(path);
+    case Kind::Damaged:
+        return kDamagedBackedUp.arg(reason, backupPath);
+    case Kind::DamagedNoBackup:
+        return kDamagedNoBackup.arg(reason, backupPath);
+    case Kind::LostEntriesRestored:
+        return kLostEntriesRestored.arg(backupPath);
+    }
+    return QString();
+}
+
+// --- The rules on lines ---------------------------------------------------------------------
+
+QStringList StorageFile::linesOf(const QByteArray &bytes, bool *validUtf8)
+{
+    QTextCodec *codec = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state;
+    const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    if (validUtf8)
+        *validUtf8 = state.invalidChars == 0 && state.remainingChars == 0;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the terminator of the last line, or an empty file
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return lines;
+}
+
+QByteArray StorageFile::bytesOf(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines) {
+        out += line.toUtf8();
+        out += '\n';
+    }
+    return out;
+}
+
+QString StorageFile::damage(const QByteArray &bytes)
+{
+    bool validUtf8 = true;
+    const QStringList lines = linesOf(bytes, &validUtf8);
+    if (!validUtf8)
+        return kDamageUtf8; // a rewrite would replace what could not be decoded
+    return damageOfLines(lines);
+}
+
+QString StorageFile::damageOfLines(const QStringList &lines)
+{
+    const StorageHeader h = StorageHeader::read(lines.value(0));
+    if (h.fieldCount < 2 || h.key != kCountKey)
+        return kDamageHeader;
+    if (!h.countReadable)
+        return kDamageCount;
+    if (h.count < 0 || h.count > kMaxEntries)
+        return kDamageCountRange;
+    int pos = 1;
+    for (int r = 0; r < h.count; ++r) {
+        const QString why = recordDamage(lines, r, pos, &pos);
+        if (!why.isEmpty())
+            return why;
+    }
+    // Blank lines after the last record hold nothing; the next rewrite drops them.
+    for (; pos < lines.size(); ++pos) {
+        if (!lines.at(pos).isEmpty())
+            return kDamageTrailing;
+    }
+    return QString();
+}
+
+QByteArray StorageFile::preparedBytes(const QByteArray &bytes)
+{
+    // Each step reads back what the one before it wrote, as start-up always has.
+    QStringList lines = linesOf(bytes.isEmpty() ? newFileContent() : bytes);
+    const QStringList upgraded = upgradedHeader(lines);
+    if (upgraded != lines)
+        lines = linesOf(bytesOf(upgraded));
+    const QByteArray migratedBytes = bytesOf(migrated(lines));
+    lines = linesOf(migratedBytes);
+    const QStringList reset = withStatesOff(lines);
+    return reset != lines ? bytesOf(reset) : migratedBytes;
+}
+
+int StorageFile::storedRecords(const QStringList &lines)
+{
+    const StorageHeader h = StorageHeader::read(lines.value(0));
+    return h.fieldCount > 1 ? recordIterations(h.count, lines.size()) : 0;
+}
+
+QStringList StorageFile::upgradedHeader(const QStringList &lines)
+{
+    QStringList out = lines;
+    const QStringList f = fields(lines.value(0));
+    if (!lines.isEmpty() && f.size() == 2)
+        out[0] = lines.at(0) + QLatin1Char(',') + kBackgroundKey + QLatin1Char(',') + kNone;
+    return out;
+}
+
+QStringList StorageFile::migrated(const QStringList &lines, int *records)
+{
+    LineReader in(lines);
+    const QString header = in.next();
+    QStringList out{header};
+    const int n = recordIterations(StorageHeader::read(header).count, lines.size());
+    for (int r = 0; r < n; ++r) {
+        for (int k = 1; k <= 6; ++k)
+            out << in.next();
+        const QString seventh = in.next();
+        if (keyIs(seventh, kLoopKey)) {
+            out << kCommandKey + QLatin1Char(',') + kNone << seventh; // an eight-line record
+        } else {
+            // A command line, or an unknown key: still nine lines, so later records stay in place.
+            out << seventh << in.next();
+        }
+        out << in.next(); // the state line
+    }
+    if (records)
+        *records = n;
+    return out; // lines after the last record are not copied
+}
+
+QStringList StorageFile::withStates(const QStringList &lines, const QVector<bool> &enabled)
+{
+    const int records = qMin(enabled.size(), storedRecords(lines));
+    return rewriteStateLines(lines, records, [&enabled](int r) { return enabled.at(r) ? kOn : kOff; });
+}
+
+QStringList StorageFile::withStatesOff(const QStringList &lines)
+{
+    return rewriteStateLines(lines, storedRecords(lines), [](int) { return kOff; });
+}
+
+QStringList StorageFile::withBackground(const QStringList &lines, const QString &picture)
+{
+    const QString background = picture.isEmpty() ? kNone : picture;
+    QStringList out = lines.isEmpty() ? QStringList{QString()} : lines;
+    const QStringList f = fields(out.at(0));
+    if (f.size() >= 3) {
+        out[0] = f.mid(0, 3).join(QLatin1Char(',')) + QLatin1Char(',') + background;
+        return out;
+    }
+    // A header cut short by damage is completed, so the records after it stay reachable.
+    const StorageHeader h = StorageHeader::read(out.at(0));
+    const int count = h.countReadable ? h.count : (out.size() - 1) / kRecordLines;
+    out[0] = StorageHeader::compose(count, background);
+    return out;
+}
+
+QStringList StorageFile::withAppended(const QStringList &lines, const Entry &entry)
+{
+    const int records = storedRecords(lines);
+    QStringList out{headerWithCount(lines, records + 1)};
+    for (int r = 0; r < records; ++r)
+        out << recordLines(lines, r);
+    return out << entry.toStoredLines(records + 1);
+}
+
+QStringList StorageFile::withReplaced(const QStringList &lines, int index, const Entry &entry)
+{
+    const int records = storedRecords(lines);
+    QStringList out{lines.value(0)};
+    for (int r = 0; r < records; ++r)
+        out << (r == index ? entry.toStoredLines(index + 1) : recordLines(lines, r));
+    return out;
+}
+
+QStringList StorageFile::withRemoved(const QStringList &lines, int index)
+{
+    const int records = storedRecords(lines);
+    if (index < 0 || index >= records)
+        return lines;
+    QStringList out{headerWithCount(lines, records - 1)};
+    for (int r = 0; r < records; ++r) {
+        if (r == index)
+            continue;
+        const QStringList nine = recordLines(lines, r);
+        const int number = r < index ? r + 1 : r;
+        const QStringList first = fields(nine.at(0));
+        out << (first.size() >= 2 ? first.at(0) + QLatin1Char(',') + QString::number(number) : nine.at(0));
+        for (int k = 2; k <= kRecordLines; ++k)
+            out << asRead(nine.at(k - 1), k);
+    }
+    return out;
+}
+
+StorageContents StorageFile::contentsOf(const QStringList &lines, int records)
+{
+    StorageContents c;
+    const StorageHeader h = StorageHeader::read(lines.value(0));
+    c.headerRead = h.fieldCount > 2;
+    c.background = h.background == kNone ? QString() : h.background;
+    const int n = qBound(0, records, kMaxEntries);
+    c.entries.reserve(n);
+    c.problems.reserve(n);
+    QStringList nine;
+    for (int k = 0; k < kRecordLines; ++k)
+        nine << QString();
+    for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < kRecordLines; ++k)
+            nine[k] = lines.value(1 + r * kRecordLines + k); // short files read as empty lines
+        Entry::ReadProblem problem = Entry::ReadProblem::None;
+        c.entries << Entry::fromStoredLines(nine, &problem);
+        c.problems << problem;
+    }
+    return c;
+}
+
+// --- The file -------------------------------------------------------------------------------
+
+StorageFile::StorageFile(Clock now) : m_now(std::move(now)) {}
+
+QString StorageFile::path()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + kStorageFileName;
+}
+
+QString StorageFile::backupPath() const
+{
+    const QDateTime now = m_now ? m_now() : QDateTime::currentDateTime();
+    const QString base = path() + kBackupInfix + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString candidate = base;
+    for (int n = 2; QFileInfo::exists(candidate); ++n)
+        candidate = base + QLatin1Char('-') + QString::number(n);
+    return candidate;
+}
+
+StorageResult StorageFile::prepare()
+{
+    StorageResult result;
+    const QString file = path();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QFileInfo info(file);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        writeBytes(file, newFileContent()); // an empty file holds nothing worth keeping
+
+    bool ok = false;
+    const QByteArray bytes = readBytes(file, &ok);
+    if (!ok) {
+        m_writable = false;
+        m_count = 0;
+        result.failure = StorageResult::Failure::Unreadable;
+        // An empty list would look as if every entry were gone, so say why.
+        if (QFileInfo::exists(file)) {
+            const auto kind = QFileInfo(file).isDir() ? StorageNotice::Kind::OccupiedByDirectory
+                                                      : StorageNotice::Kind::Unreadable;
+            result.notices << StorageNotice{kind, file, QString(), QString()};
+        }
+        return result;
+    }
+
+    const QString reason = damage(bytes);
+    if (!reason.isEmpty()) {
+        const QString backup = backupPath();
+        if (!QFile::copy(file, backup)) {
+            // Without a copy nothing may rewrite the file: the steps below drop what they cannot place.
+            m_writable = false;
+            m_count = 0;
+            result.failure = StorageResult::Failure::Unwritable;
+            result.notices << StorageNotice{StorageNotice::Kind::DamagedNoBackup, file, reason, backup};
+            return result;
+        }
+        result.notices << StorageNotice{StorageNotice::Kind::Damaged, file, reason, backup};
+    }
+
+    int records = 0;
+    migrated(upgradedHeader(linesOf(bytes)), &records);
+    m_count = qMin(records, kMaxEntries);
+    const QByteArray prepared = preparedBytes(bytes);
+    if (prepared != bytes)
+        write(linesOf(prepared), prepared); // a failure leaves the old file whole; load() reads it
+    result.entryCount = m_count;
+    return result;
+}
+
+StorageResult StorageFile::load(StorageContents *contents)
+{
+    StorageResult result;
+    if (!m_writable) {
+        // Start-up could not read the file or keep a copy of it: the list stays empty.
+        *contents = StorageContents();
+        contents->headerRead = true;
+        return result;
+    }
+    bool ok = false;
+    QByteArray bytes;
+    const QStringList lines = read(&ok, &result, &bytes);
+    if (!ok) {
+        result.failure = StorageResult::Failure::Unreadable;
+        result.entryCount = m_count;
+        return result;
+    }
+    const bool headerRead = StorageHeader::read(lines.value(0)).fieldCount > 2;
+    if (headerRead)
+        m_count = qMin(storedRecords(lines), kMaxEntries);
+    const QString keptBackground = contents->background;
+    *contents = contentsOf(lines, m_count);
+    if (!headerRead)
+        contents->background = keptBackground;
+    contents->bytes = bytes;
+    m_lastGood = lines;
+    m_listShown = true;
+    result.entryCount = m_count;
+    return result;
+}
+
+StorageResult StorageFile::setStates(const QVector<bool> &enabled)
+{
+    return rewrite([&enabled](const QStringList &lines) {
+        // A file whose header cannot be read is left exactly as it is.
+        return fields(lines.value(0)).size() > 1 ? withStates(lines, enabled) : lines;
+    });
+}
+
+StorageResult StorageFile::setBackground(const QString &picture)
+{
+    return rewrite([&picture](const QStringList &lines) { return withBackground(lines, picture); });
+}
+
+StorageResult StorageFile::append(const Entry &entry)
+{
+    bool full = false;
+    StorageResult result = rewrite([&](const QStringList &lines) {
+        full = StorageHeader::read(lines.value(0)).count >= kMaxEntries;
+        return full ? lines : withAppended(lines, entry);
+    });
+    if (full && result.ok())
+        result.failure = StorageResult::Failure::Full;
+    return result;
+}
+
+StorageResult StorageFile::replace(int index, const Entry &entry)
+{
+    bool missing = false;
+    StorageResult result = rewrite([&](const QStringList &lines) {
+        missing = index < 0 || index >= storedRecords(lines);
+        return missing ? lines : withReplaced(lines, index, entry);
+    });
+    if (missing && result.ok())
+        result.failure = StorageResult::Failure::NoSuchEntry;
+    return result;
+}
+
+StorageResult StorageFile::remove(int index)
+{
+    bool missing = false;
+    StorageResult result = rewrite([&](const QStringList &lines) {
+        missing = index < 0 || index >= storedRecords(lines);
+        return missing ? lines : withRemoved(lines, index);
+    });
+    if (missing && result.ok())
+        result.failure = StorageResult::Failure::NoSuchEntry;
+    return result;
+}
+
+// Reads the file, applies the change, writes the result when it differs.
+StorageResult StorageFile::rewrite(const std::function<QStringList(const QStringList &)> &change)
+{
+    StorageResult result;
+    bool ok = false;
+    const QStringList lines = read(&ok, &result);
+    if (!ok) {
+        result.failure = StorageResult::Failure::Unreadable;
+        result.entryCount = m_count;
+        return result;
+    }
+    const QStringList changed = change(lines);
+    if (changed != lines && !write(changed)) {
+        result.failure = StorageResult::Failure::Unwritable;
+        result.entryCount = m_count;
+        return result;
+    }
+    if (changed != lines)
+        m_count = qMin(storedRecords(changed), kMaxEntries);
+    result.entryCount = m_count;
+    return result;
+}
+
+QStringList StorageFile::read(bool *ok, StorageResult *result, QByteArray *bytesRead)
+{
+    const QString file = path();
+    QByteArray bytes = readBytes(file, ok);
+    if (!*ok)
+        return QStringList();
+    QStringList lines = linesOf(bytes);
+    if (m_listShown && wholeRecords(lines) < wholeRecords(m_lastGood)) {
+        // Something else cut the file short while the list still shows its entries: the list's
+        // content goes back on disk, and what was found there is kept first.
+        const QString backup = backupPath();
+        if (!QFile::copy(file, backup) || !write(m_lastGood)) {
+            *ok = false; // nothing may build on the short file
+            return QStringList();
+        }
+        result->notices << StorageNotice{StorageNotice::Kind::LostEntriesRestored, file, QString(), backup};
+        lines = m_lastGood;
+        bytes = bytesOf(lines);
+    }
+    if (bytesRead)
+        *bytesRead = bytes;
+    return lines;
+}
+
+bool StorageFile::write(const QStringList &lines, const QByteArray &bytes)
+{
+    if (!m_writable)
+        return false; // never overwrite what could not be read or kept
+    if (!writeBytes(path(), bytes.isNull() ? bytesOf(lines) : bytes))
+        return false;
+    if (m_listShown)
+        m_lastGood = lines;
+    return true;
+}

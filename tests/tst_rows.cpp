@@ -1,0 +1,466 @@
+// The rows of the real main window: what each shows from the storage file, how it reads to a
+// screen reader, selecting, enabling by mouse and keyboard, and what reaches the file.
+#include "support/windowrig.h"
+#include "ui/entryeditor.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+
+using namespace Rig;
+
+namespace {
+
+QImage argb(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage scaled(const QString &resource, Qt::TransformationMode mode)
+{
+    // Through a pixmap, as a label shows it.
+    return argb(QPixmap::fromImage(QImage(resource).scaled(40, 26, Qt::KeepAspectRatio, mode)).toImage());
+}
+
+QImage shownIcon(const EntryRow *row)
+{
+    return argb(row->iconShown().toImage());
+}
+
+QImage actionIcon(const QIcon &icon)
+{
+    return icon.pixmap(QSize(40, 20)).toImage();
+}
+
+QVector<Entry> threeAlarms()
+{
+    return {alarm(QStringLiteral("一"), QStringLiteral("07:00")),
+            alarm(QStringLiteral("二"), QStringLiteral("08:00")),
+            alarm(QStringLiteral("三"), QStringLiteral("09:00"))};
+}
+
+QVector<Entry> withStates(QVector<Entry> entries, const QList<bool> &states)
+{
+    for (int i = 0; i < states.size(); ++i)
+        entries[i].enabled = states.at(i);
+    return entries;
+}
+
+QVector<Entry> alarms(int n)
+{
+    QVector<Entry> list;
+    for (int i = 0; i < n; ++i)
+        list << alarm(QStringLiteral("闹%1").arg(i),
+                      QStringLiteral("%1:15").arg(i % 24, 2, 10, QLatin1Char('0')));
+    return list;
+}
+
+} // namespace
+
+class TestRows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { TestSupport::closeAllPrompts(); }
+    void rowShowsItsEntry_data();
+    void rowShowsItsEntry();
+    void missingFilesArePrompted_data();
+    void missingFilesArePrompted();
+    void rowGeometryFollowsTheWindow();
+    void overflowGrowsTheCanvas_data();
+    void overflowGrowsTheCanvas();
+    void commandFileIconInGreyAndColour();
+    void selectionEnablesTheActions();
+    void clickingABoxSelectsItsRowAndStoresEveryState_data();
+    void clickingABoxSelectsItsRowAndStoresEveryState();
+    void toggleCommand_data();
+    void toggleCommand();
+    void rowIconFollowsTheBox_data();
+    void rowIconFollowsTheBox();
+    void keyboard_data();
+    void keyboard();
+    void trayActivation_data();
+    void trayActivation();
+    void forcedReminderToggle();
+};
+
+void TestRows::rowShowsItsEntry_data()
+{
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("weekly alarm") << alarm("喝水", "09:05", "星期一|星期五") << "09:05"
+                                  << "   每周重复：星期一、星期五"
+                                  << ":/res/闹钟.png"
+                                  << "闹钟 喝水 09:05 每周重复：星期一、星期五 已停用";
+    QTest::newRow("single day") << alarm("喝水", "09:05", "星期三") << "09:05"
+                                << "   每周重复：星期三"
+                                << ":/res/闹钟.png"
+                                << "闹钟 喝水 09:05 每周重复：星期三 已停用";
+    QTest::newRow("alarm without repeat") << alarm("喝水", "09:05") << "09:05"
+                                          << "   每周重复：否"
+                                          << ":/res/闹钟.png"
+                                          << "闹钟 喝水 09:05 每周重复：否 已停用";
+    QTest::newRow("timer") << timer("喝水", "01:30:00") << "01:30:00"
+                           << ""
+                           << ":/res/计时器.png"
+                           << "计时器 喝水 01:30:00 已停用";
+}
+
+void TestRows::rowShowsItsEntry()
+{
+    QFETCH(Entry, entry);
+    QFETCH(QString, time);
+    QFETCH(QString, info);
+    QFETCH(QString, icon);
+    QFETCH(QString, spoken);
+    TestHome home;
+    entry.enabled = true; // every entry starts disabled all the same
+    Rig::Window r({entry}, home);
+    EntryRow *row = r.d->row(0);
+    QCOMPARE(row->timeText(), time);
+    QCOMPARE(row->nameText(), QStringLiteral("喝水"));
+    QCOMPARE(row->repeatShown(), info);
+    QCOMPARE(shownIcon(row), scaled(icon, Qt::SmoothTransformation));
+    QVERIFY(!row->enableBox()->isChecked());
+    QCOMPARE(row->enableBox()->size(), QSize(40, 30));
+    QVERIFY(row->enableBox()->styleSheet().contains(QStringLiteral("url(:/res/勾2.png)")));
+    int lines = 0;
+    for (QFrame *frame : row->findChildren<QFrame *>())
+        lines += frame->frameShape() == QFrame::VLine;
+    QCOMPARE(lines, 2);
+    // A screen reader hears the whole row and what its box does; the row's own name stays empty.
+    QCOMPARE(row->accessibleDescription(), spoken);
+    QCOMPARE(row->accessibleName(), QString());
+    QCOMPARE(row->enableBox()->accessibleName(), QStringLiteral("启用 喝水"));
+    r.d->clickBox(0);
+    QVERIFY(row->accessibleDescription().endsWith(QStringLiteral(" 已启用")));
+}
+
+void TestRows::missingFilesArePrompted_data()
+{
+    QTest::addColumn<QString>("sound");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::newRow("missing music file")
+        << "/no/such/ring.mp3"
+        << "" << QStringList{"/no/such/ring.mp3   音乐文件不存在，将用默认响铃替代。"};
+    QTest::newRow("missing command file")
+        << ""
+        << "/no/such/run.sh" << QStringList{"/no/such/run.sh   命令文件不存在。"};
+    QTest::newRow("both missing, path with commas")
+        << "/no/a,b.mp3"
+        << "/no/c,d.desktop"
+        << QStringList{"/no/a,b.mp3   音乐文件不存在，将用默认响铃替代。",
+                       "/no/c,d.desktop   命令文件不存在。"};
+}
+
+void TestRows::missingFilesArePrompted()
+{
+    QFETCH(QString, sound);
+    QFETCH(QString, command);
+    QFETCH(QStringList, prompts);
+    TestHome home;
+    Entry e = alarm("起床", "07:30");
+    e.sound = sound;
+    e.command = command;
+    Rig::Window r({e}, home);
+    QStringList shown = TestSupport::shownPromptTexts();
+    shown.sort();
+    QCOMPARE(shown, prompts);
+    QCOMPARE(home.storageBytes(), fileOf({e})); // the report changes nothing stored
+    QCOMPARE(shownIcon(r.d->row(0)), scaled(QStringLiteral(":/res/闹钟.png"), Qt::SmoothTransformation));
+}
+
+void TestRows::rowGeometryFollowsTheWindow()
+{
+    TestHome home;
+    home.writeStorage(fileOf(alarms(2)));
+    MainWindow w;
+    WindowDriver d(&w);
+    EntryRow *row = d.row(1);
+    QLabel *info = row->findChildren<QLabel *>().at(3);
+    QCOMPARE(info->text(), row->repeatShown());
+    QCOMPARE(row->size(), QSize(780, 40));
+    QCOMPARE(info->size(), QSize(560, 30));
+    d.show(); // the resize rules then leave two pixels to the layout's spacing
+    QCOMPARE(info->size(), QSize(558, 30));
+    QVERIFY(row->isCheckable());
+    QVERIFY(row->autoExclusive());
+    w.resize(1000, 700);
+    QTRY_COMPARE(row->size(), QSize(980, 40));
+    QCOMPARE(info->width(), 1000 - 40 - 60 - 100 - 40 - 2);
+}
+
+void TestRows::overflowGrowsTheCanvas_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("canvas");
+    QTest::addColumn<bool>("scrollBarOn");
+    QTest::newRow("eleven fit") << 11 << 520 << false;
+    QTest::newRow("twelfth grows") << 12 << 568 << true;
+    QTest::newRow("thirteenth grows again") << 13 << 616 << true;
+    QTest::newRow("twenty") << 20 << 520 + 48 * 9 << true;
+}
+
+void TestRows::overflowGrowsTheCanvas()
+{
+    QFETCH(int, rows);
+    QFETCH(int, canvas);
+    QFETCH(bool, scrollBarOn);
+    TestHome home;
+    Rig::Window r(alarms(rows), home);
+    QCOMPARE(r.d->rowCount(), rows);
+    QCOMPARE(r.d->canvas()->height(), canvas);
+    QCOMPARE(r.d->listArea()->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, scrollBarOn);
+}
+
+void TestRows::commandFileIconInGreyAndColour()
+{
+    TestHome home;
+    Entry e = timer(QStringLiteral("脚本"), QStringLiteral("00:05:00"));
+    e.command = home.makeFile(QStringLiteral("bin/提醒,我.desktop"),
+                              "[Desktop Entry]\nType=Application\nName=x\nExec=/bin/true\nIcon=folder\n");
+    Rig::Window r({e}, home);
+    QVERIFY(TestSupport::shownPromptTexts().isEmpty());
+    const auto checkGrey = [&] {
+        const QImage grey = shownIcon(r.d->row(0));
+        int visible = 0;
+        for (int y = 0; y < grey.height(); ++y) {
+            for (int x = 0; x < grey.width(); ++x) {
+                const QRgb px = grey.pixel(x, y);
+                if (qAlpha(px) == 0)
+                    continue;
+                ++visible;
+                QVERIFY(qRed(px) == qGreen(px) && qGreen(px) == qBlue(px));
+                QVERIFY(qGray(px) > 50); // the dark background is made clear
+            }
+        }
+        QVERIFY(visible > 0);
+    };
+    checkGrey();
+    r.d->clickBox(0); // in colour while enabled
+    QVERIFY(shownIcon(r.d->row(0)) !=
+            scaled(QStringLiteral(":/res/计时器-彩色.png"), Qt::FastTransformation));
+    r.d->clickBox(0);
+    checkGrey();
+}
+
+void TestRows::selectionEnablesTheActions()
+{
+    TestHome home;
+    Rig::Window r(threeAlarms(), home);
+    QAction *edit = r.d->action(QStringLiteral("编辑..."));
+    QAction *remove = r.d->action(QStringLiteral("删除"));
+    QAction *toggle = r.d->action(QStringLiteral("启用/停用"));
+    QVERIFY(!edit->isEnabled() && !remove->isEnabled() && !toggle->isEnabled());
+    r.d->clickRow(1);
+    QVERIFY(r.d->row(1)->isChecked());
+    QVERIFY(edit->isEnabled() && remove->isEnabled() && toggle->isEnabled());
+    QCOMPARE(actionIcon(toggle->icon()), actionIcon(QIcon(QStringLiteral(":/res/启用.png"))));
+    r.d->clickRow(2);
+    QVERIFY(r.d->row(2)->isChecked());
+    QVERIFY(!r.d->row(1)->isChecked()); // one selected row at a time
+}
+
+void TestRows::clickingABoxSelectsItsRowAndStoresEveryState_data()
+{
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QList<bool>>("states");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("row 0") << QList<int>{0} << QList<bool>{true, false, false} << 0;
+    QTest::newRow("row 2") << QList<int>{2} << QList<bool>{false, false, true} << 2;
+    QTest::newRow("rows 2 and 0") << QList<int>{2, 0} << QList<bool>{true, false, true} << 0;
+    QTest::newRow("row 1 on and off again") << QList<int>{1, 1} << QList<bool>{false, false, false} << 1;
+}
+
+void TestRows::clickingABoxSelectsItsRowAndStoresEveryState()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(QList<bool>, states);
+    QFETCH(int, selected);
+    TestHome home;
+    Rig::Window r(threeAlarms(), home);
+    for (int i : clicks)
+        r.d->clickBox(i);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(r.box(i)->isChecked(), states.at(i));
+        QCOMPARE(r.d->row(i)->isChecked(), i == selected);
+    }
+    QCOMPARE(home.storageBytes(), fileOf(withStates(threeAlarms(), states)));
+    QVERIFY(r.d->action(QStringLiteral("编辑..."))->isEnabled());
+    QCOMPARE(actionIcon(r.d->action(QStringLiteral("启用/停用"))->icon()),
+             actionIcon(QIcon(states.at(selected) ? QStringLiteral(":/res/停用.png")
+                                                  : QStringLiteral(":/res/启用.png"))));
+}
+
+void TestRows::toggleCommand_data()
+{
+    QTest::addColumn<int>("select");
+    QTest::addColumn<bool>("enabledBefore");
+    QTest::addColumn<QList<bool>>("states");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("tray");
+    QTest::newRow("no row selected: nothing")
+        << -1 << false << QList<bool>{false, false, false} << ":/res/启用.png"
+        << ":/res/闹钟.png";
+    QTest::newRow("selected disabled row is enabled")
+        << 1 << false << QList<bool>{false, true, false} << ":/res/停用.png"
+        << ":/res/闹钟-彩色.png";
+    QTest::newRow("selected enabled row is disabled")
+        << 1 << true << QList<bool>{false, false, false} << ":/res/启用.png"
+        << ":/res/闹钟.png";
+}
+
+void TestRows::toggleCommand()
+{
+    QFETCH(int, select);
+    QFETCH(bool, enabledBefore);
+    QFETCH(QList<bool>, states);
+    QFETCH(QString, icon);
+    QFETCH(QString, tray);
+    TestHome home;
+    Rig::Window r(threeAlarms(), home);
+    if (enabledBefore)
+        r.d->clickBox(select);
+    if (select >= 0)
+        r.d->clickRow(select);
+    QAction *toggle = r.d->action(QStringLiteral("启用/停用"));
+    QCOMPARE(toggle->isEnabled(), select >= 0);
+    r.w->toggleSelected();
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(r.box(i)->isChecked(), states.at(i));
+    QCOMPARE(home.storageBytes(), fileOf(withStates(threeAlarms(), states)));
+    QCOMPARE(actionIcon(toggle->icon()), actionIcon(QIcon(icon)));
+    QCOMPARE(actionIcon(r.d->tray()->icon()), actionIcon(QIcon(tray)));
+}
+
+void TestRows::rowIconFollowsTheBox_data()
+{
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("icon");
+    const Entry a = alarm(QStringLiteral("闹"), QStringLiteral("07:00"));
+    const Entry t = timer(QStringLiteral("计"), QStringLiteral("00:05:00"));
+    QTest::newRow("alarm enabled") << a << 1 << ":/res/闹钟-彩色.png";
+    QTest::newRow("alarm disabled again") << a << 2 << ":/res/闹钟.png";
+    QTest::newRow("timer enabled") << t << 1 << ":/res/计时器-彩色.png";
+    QTest::newRow("timer disabled again") << t << 2 << ":/res/计时器.png";
+}
+
+void TestRows::rowIconFollowsTheBox()
+{
+    QFETCH(Entry, entry);
+    QFETCH(int, clicks);
+    QFETCH(QString, icon);
+    TestHome home;
+    Rig::Window r({entry}, home);
+    for (int n = 0; n < clicks; ++n)
+        r.d->clickBox(0);
+    QCOMPARE(shownIcon(r.d->row(0)), scaled(icon, Qt::FastTransformation));
+}
+
+// Tab walks the rows and selects the one it reaches; Space switches it; Return edits it;
+// Delete asks before deleting it.
+void TestRows::keyboard_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QList<bool>>("states");
+    QTest::addColumn<int>("rowsAfter");
+    QTest::newRow("Tab to the second row") << "tab tab" << 1 << QList<bool>{false, false, false} << 3;
+    QTest::newRow("Space enables it") << "tab tab space" << 1 << QList<bool>{false, true, false} << 3;
+    QTest::newRow("Space twice disables it again")
+        << "tab space space" << 0 << QList<bool>{false, false, false} << 3;
+    QTest::newRow("Return edits it") << "tab tab tab return" << 2 << QList<bool>{false, false, false} << 3;
+    QTest::newRow("Delete, confirmed") << "tab tab delete" << 1 << QList<bool>{false, false} << 2;
+}
+
+void TestRows::keyboard()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, selected);
+    QFETCH(QList<bool>, states);
+    QFETCH(int, rowsAfter);
+    TestHome home;
+    Rig::Window r(threeAlarms(), home);
+    r.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+    QTRY_VERIFY(r.w->findChild<EntryEditor *>());
+    EntryEditor *editor = r.w->findChild<EntryEditor *>();
+    int editedRow = -2;
+    for (const QString &key : keys.split(QLatin1Char(' '))) {
+        QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : r.w.get();
+        if (key == QLatin1String("tab")) {
+            QTest::keyClick(focus, Qt::Key_Tab);
+        } else if (key == QLatin1String("space")) {
+            QTest::keyClick(focus, Qt::Key_Space);
+        } else if (key == QLatin1String("return")) {
+            QTimer::singleShot(0, editor, [&] {
+                editedRow = editor->isVisible() ? editor->editedRow() : -3;
+                editor->reject();
+            });
+            QTest::keyClick(focus, Qt::Key_Return);
+            QCOMPARE(editedRow, selected);
+        } else if (key == QLatin1String("delete")) {
+            QTimer::singleShot(0, [] {
+                for (QWidget *w : QApplication::topLevelWidgets()) {
+                    auto *box = qobject_cast<QMessageBox *>(w);
+                    if (box && box->isVisible() && box->text().startsWith(QStringLiteral("确认删除")))
+                        box->buttons().first()->click(); // 确定
+                }
+            });
+            QTest::keyClick(focus, Qt::Key_Delete);
+        }
+    }
+    QCOMPARE(r.d->rowCount(), rowsAfter);
+    QCOMPARE(r.d->row(selected < rowsAfter ? selected : 0)->isChecked(), selected < rowsAfter);
+    for (int i = 0; i < states.size(); ++i)
+        QCOMPARE(r.box(i)->isChecked(), states.at(i));
+}
+
+void TestRows::trayActivation_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("restores");
+    QTest::newRow("single click") << int(QSystemTrayIcon::Trigger) << true;
+    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true;
+    QTest::newRow("context menu") << int(QSystemTrayIcon::Context) << false;
+    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false;
+    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << false;
+}
+
+void TestRows::trayActivation()
+{
+    QFETCH(int, reason);
+    QFETCH(bool, restores);
+    TestHome home;
+    Rig::Window r({}, home);
+    r.w->showMinimized();
+    QTRY_VERIFY(r.w->isMinimized());
+    emit r.d->tray()->activated(static_cast<QSystemTrayIcon::ActivationReason>(reason));
+    QCOMPARE(!r.w->isMinimized(), restores);
+}
+
+void TestRows::forcedReminderToggle()
+{
+    TestHome home;
+    Rig::Window r({}, home);
+    QAction *toggle = r.d->forcedReminderAction();
+    const QString off = QStringLiteral("当前状态:否\n点击切换强制提醒");
+    const QString on = QStringLiteral("当前状态:是\n点击切换强制提醒");
+    QCOMPARE(toggle->text(), off);
+    toggle->trigger();
+    QCOMPARE(toggle->text(), on);
+    toggle->trigger();
+    QCOMPARE(toggle->text(), off);
+    QVERIFY(toggle->icon().isNull());
+}
+
+TAVREL_TEST_MAIN(TestRows)
+#include "tst_rows.moc"

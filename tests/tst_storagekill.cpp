@@ -1,0 +1,149 @@
+// Kills a child running one of the storage file's writers (storage_writer) at random moments:
+// whatever the moment, the file is whole and holds one of the contents that writer goes between.
+#include "core/storagefile.h"
+#include "support/corehome.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+const int kEntries = 8;
+const QString kPad = QString(8000, QChar(0x949F)); // long names: each rewrite is about 170 kB
+
+Entry entry(int n, bool on)
+{
+    Entry e;
+    e.name = QStringLiteral("条目%1,").arg(n) + kPad;
+    e.alarmTime = QTime(n, 15);
+    e.loop = true;
+    e.enabled = on;
+    return e;
+}
+
+Entry named(const QString &name)
+{
+    Entry e;
+    e.kind = Entry::Kind::Timer;
+    e.name = name;
+    e.timerSeconds = 36000;
+    e.loop = true;
+    return e;
+}
+
+// Every other entry enabled; the old form (two-field header, eight-line records) on request.
+QStringList baseLines(bool oldForm)
+{
+    QStringList lines{oldForm ? QStringLiteral("数量,%1").arg(kEntries)
+                              : StorageHeader::compose(kEntries, Texts::kNone)};
+    for (int n = 1; n <= kEntries; ++n) {
+        QStringList record = entry(n, n % 2).toStoredLines(n);
+        if (oldForm)
+            record.removeAt(6);
+        lines << record;
+    }
+    return lines;
+}
+
+// Every content the file may hold while the writer runs; the first is what the child starts on.
+QList<QByteArray> contents(const QString &writer, const QString &picture)
+{
+    const QStringList base = baseLines(writer == QLatin1String("startup"));
+    if (writer == QLatin1String("startup"))
+        return {StorageFile::bytesOf(base), StorageFile::preparedBytes(StorageFile::bytesOf(base))};
+    const QStringList reset = StorageFile::withStatesOff(base);
+    if (writer == QLatin1String("sync"))
+        return {StorageFile::bytesOf(reset), StorageFile::bytesOf(StorageFile::withStates(reset, {true}))};
+    if (writer == QLatin1String("background"))
+        return {StorageFile::bytesOf(reset),
+                StorageFile::bytesOf(StorageFile::withBackground(reset, picture))};
+    if (writer == QLatin1String("edit"))
+        return {StorageFile::bytesOf(reset),
+                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, named(QStringLiteral("甲")))),
+                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, named(QStringLiteral("乙"))))};
+    return {StorageFile::bytesOf(reset), StorageFile::bytesOf(StorageFile::withRemoved(reset, kEntries - 1))};
+}
+
+int trialsPerWriter()
+{
+    const int trials = qEnvironmentVariableIntValue("TAVREL_KILL_TRIALS");
+    return trials > 0 ? trials : 40; // raise by hand for a longer run
+}
+
+} // namespace
+
+class TestStorageKill : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killDuringWrites_data();
+    void killDuringWrites();
+};
+
+void TestStorageKill::killDuringWrites_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::newRow("start-up: upgrade, migration, state reset") << "startup";
+    QTest::newRow("state sync") << "sync";
+    QTest::newRow("background set and cleared") << "background";
+    QTest::newRow("edit") << "edit";
+    QTest::newRow("delete, then append") << "delete";
+}
+
+void TestStorageKill::killDuringWrites()
+{
+    QFETCH(QString, writer);
+    CoreTestHome home;
+    const QString picture = home.home() + QStringLiteral("/图,片.png");
+    const QList<QByteArray> whole = contents(writer, picture);
+    const quint32 seed = qEnvironmentVariableIsSet("TAVREL_KILL_SEED")
+                             ? quint32(qEnvironmentVariableIntValue("TAVREL_KILL_SEED"))
+                             : QRandomGenerator::global()->generate();
+    qInfo("kill seed %u (replay: TAVREL_KILL_SEED=%u)", seed, seed);
+    QRandomGenerator random(seed);
+    QMap<int, int> seen;
+    for (int trial = 0; trial < trialsPerWriter(); ++trial) {
+        for (const QString &name : home.others())
+            QFile::remove(home.documents() + QLatin1Char('/') + name); // temporary files of killed writes
+        home.writeStorage(whole.first());
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.home());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.home() + QStringLiteral("/.config"));
+        child.setProcessEnvironment(env);
+        child.start(QStringLiteral(STORAGE_WRITER), {writer, picture});
+        while (!child.canReadLine() && child.waitForReadyRead(10000)) {
+        }
+        QCOMPARE(child.readLine(), QByteArray("ready\n"));
+        QTest::qSleep(1 + int(random.bounded(200)));
+        child.kill(); // SIGKILL: no clean-up of any kind
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
+
+        const QByteArray after = home.storageBytes();
+        QVERIFY2(whole.contains(after),
+                 qPrintable(QStringLiteral("seed %1 trial %2 left %3 bytes, none of the %4 contents")
+                                .arg(seed)
+                                .arg(trial)
+                                .arg(after.size())
+                                .arg(whole.size())));
+        QVERIFY(StorageFile::damage(after).isEmpty());
+        ++seen[whole.indexOf(after)];
+    }
+    qInfo() << writer << trialsPerWriter() << "kills; content index: kills" << seen;
+    if (trialsPerWriter() >= 20)
+        QVERIFY2(seen.size() >= 2, "the writer never changed the file between the kills");
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestStorageKill test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_storagekill.moc"

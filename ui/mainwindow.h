@@ -1,0 +1,154 @@
+#ifndef TAVREL_MAINWINDOW_H
+#define TAVREL_MAINWINDOW_H
+
+#include "core/scheduler.h"
+#include "core/storagefile.h"
+#include "ui/entryeditor.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QPalette>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+class EntryEditor;
+class EntryRow;
+class HelpDialog;
+class QAction;
+class QMenu;
+class QScrollArea;
+class QToolBar;
+class QVBoxLayout;
+class Ringer;
+class WallClockWatcher;
+
+// The alarm clock's window: a tool bar over the list of entries, and a tray icon. It shows what
+// the scheduler decides and stores what the person changes; it decides nothing itself.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+public slots:
+    void bringToFront(); // another start of the program asks this one to come forward
+
+    // The tool bar's commands.
+    void newEntry();
+    void editSelected();
+    void deleteSelected();
+    void toggleSelected();
+    void stopRinging();
+    void toggleForcedReminder();
+    void setOrClearBackground();
+    void showHelp();
+
+    // Time: tick() blinks the running rows and counts down twice a second; ringDue() rings what
+    // has fallen due (the wake-up timer and a wall-clock step call it).
+    void tick();
+    void ringDue();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // start-up (mainwindow.cpp)
+    void setUpWindow();
+    void createToolBar();
+    void createListArea();
+    void createTray();
+    void createHelp();
+    void prepareStorage();
+    void loadEntriesAtStart();
+    void connectClocks();
+    void startClocks();
+    void finishStartingUp();
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+
+    // the list (mainwindow_list.cpp)
+    void showEntries(const StorageContents &contents, bool atStart);
+    void reportMissingFiles(const Entry &entry, bool atStart);
+    EntryRow *appendRow();
+    void removeLastRow();
+    void growCanvas();
+    int selectedRow() const;
+    void updateSelectionActions();
+    void enableBoxToggled(EntryRow *row, bool on);
+    void setEnabled(int row, bool on);
+    EntryEditor::StoreResult storeEntry(int row, const Entry &entry);
+    bool load(StorageContents *contents);
+    QVector<Entry> scheduledEntries() const;
+    bool confirmDelete(const Entry &entry);
+
+    // rings and states (mainwindow_ringing.cpp)
+    void carryOut(const Outcome &outcome);
+    void ring(const Ring &ring);
+    void finish(int row);
+    void soundEnded(int row);
+    void storeStates();
+    void showRowState(int row);
+    void showNotices(const StorageResult &result);
+    void armWakeUp();
+
+    // the 500 ms display (mainwindow_tick.cpp)
+    void scheduleTick();
+    void showPhase(const Instant &now);
+    void blankPhase();
+    void showNextRing(const Instant &now);
+    void updateStopAction();
+    void setTrayIcon(const QIcon &icon);
+
+    // background picture (mainwindow_background.cpp)
+    void showStoredBackground(bool promptIfMissing);
+    void showPicture();
+    void clearPicture();
+    void showBackgroundAction();
+    QString choosePicture();
+    bool acceptablePicture(const QString &path);
+
+    StorageFile m_storage;
+    Scheduler m_scheduler;
+    Ringer *m_ringer = nullptr;
+    WallClockWatcher *m_wallClock = nullptr;
+
+    QToolBar *m_toolBar = nullptr;
+    QAction *m_newAction = nullptr;
+    QAction *m_editAction = nullptr;
+    QAction *m_deleteAction = nullptr;
+    QAction *m_toggleAction = nullptr;
+    QAction *m_stopAction = nullptr;
+    QAction *m_backgroundAction = nullptr;
+    QAction *m_forcedReminderAction = nullptr;
+    QAction *m_helpAction = nullptr;
+    QWidget *m_toolBarSpacer = nullptr;
+
+    QScrollArea *m_listArea = nullptr;
+    QWidget *m_canvas = nullptr;
+    QVBoxLayout *m_listLayout = nullptr;
+    QWidget *m_bottomFiller = nullptr;
+    QList<EntryRow *> m_rows;
+
+    QSystemTrayIcon *m_tray = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QAction *m_nextRingAction = nullptr;
+    QIcon m_trayColoured;
+    QIcon m_trayPlain;
+    QIcon m_trayEmpty;
+
+    HelpDialog *m_help = nullptr;
+    EntryEditor *m_editor = nullptr; // made just after the window shows, so it shows sooner
+
+    QTimer m_tickTimer;
+    QTimer m_wakeTimer;
+    QTimer m_startUpTimer;
+
+    bool m_forcedReminder = false;
+    QString m_background; // the stored picture; empty: none
+    bool m_pictureShown = false;
+    QPalette m_backgroundPalette;
+};
+
+#endif // TAVREL_MAINWINDOW_H

@@ -1,0 +1,264 @@
+// The list: rows shown from the storage file, selection, enabling, and the commands that change
+// entries (new, edit, delete).
+#include "ui/mainwindow.h"
+
+#include "core/texts.h"
+#include "ui/entryrow.h"
+#include "ui/prompt.h"
+#include "ui/ringer.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+const int kToolBarHeight = 80;
+const int kRowPitch = 47; // rows sit 47 pixels apart on the canvas
+const int kCanvasGrowth = 48;
+const int kRowStretch = 40;
+const int kFillerStretch = 99999;
+
+bool missingFile(const QString &path)
+{
+    return !path.isEmpty() && !QFileInfo(path).isFile();
+}
+} // namespace
+
+bool MainWindow::load(StorageContents *contents)
+{
+    const StorageResult result = m_storage.load(contents);
+    showNotices(result);
+    if (result.ok() && contents->headerRead)
+        m_background = contents->background;
+    return result.ok();
+}
+
+// Brings the rows in line with the entries the file holds; the scheduler already knows them.
+void MainWindow::showEntries(const StorageContents &contents, bool atStart)
+{
+    const int count = int(contents.entries.size());
+    if (atStart)
+        showStoredBackground(true);
+    m_canvas->setFixedSize(width(), height() - kToolBarHeight);
+    while (m_rows.size() > count)
+        removeLastRow();
+    while (m_rows.size() < count)
+        appendRow();
+    const Instant now = SystemClock::now();
+    for (int i = 0; i < count; ++i) {
+        reportMissingFiles(contents.entries.at(i), atStart);
+        Entry shown = contents.entries.at(i);
+        shown.enabled = m_scheduler.isEnabled(i);
+        m_rows.at(i)->showEntry(shown, width());
+        m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
+        if (!atStart && i == 0)
+            showStoredBackground(true);
+    }
+    growCanvas();
+    if (m_pictureShown)
+        showPicture(); // as tall as the canvas has grown
+    updateSelectionActions();
+}
+
+// The file keeps the path; the ring falls back to the built-in sound when it comes.
+void MainWindow::reportMissingFiles(const Entry &entry, bool atStart)
+{
+    if (missingFile(entry.command))
+        Prompt::show(this, entry.command + Texts::kCommandMissing);
+    if (missingFile(entry.sound))
+        Prompt::show(this, entry.sound + (atStart ? Texts::kSoundMissingAtStart : Texts::kSoundMissing));
+}
+
+EntryRow *MainWindow::appendRow()
+{
+    auto *row = new EntryRow(m_canvas);
+    connect(row, &EntryRow::clicked, this, &MainWindow::updateSelectionActions);
+    connect(row, &EntryRow::enableBoxToggled, this, [this, row](bool on) { enableBoxToggled(row, on); });
+    connect(row, &EntryRow::editRequested, this, &MainWindow::editSelected);
+    connect(row, &EntryRow::deleteRequested, this, &MainWindow::deleteSelected);
+    m_listLayout->removeWidget(m_bottomFiller);
+    m_listLayout->addWidget(row, kRowStretch);
+    m_bottomFiller->setVisible(true);
+    m_listLayout->addWidget(m_bottomFiller, kFillerStretch);
+    if (!m_canvas->layout())
+        m_canvas->setLayout(m_listLayout);
+    m_rows.append(row);
+    return row;
+}
+
+void MainWindow::removeLastRow()
+{
+    EntryRow *row = m_rows.takeLast();
+    m_listLayout->removeWidget(row);
+    delete row;
+}
+
+// Rows that do not fit grow the canvas, and the list scrolls from then on.
+void MainWindow::growCanvas()
+{
+    for (int r = 1; r <= m_rows.size(); ++r) {
+        if (m_canvas->height() < kRowPitch * r) {
+            m_listArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            m_canvas->setFixedHeight(m_canvas->height() + kCanvasGrowth);
+        }
+    }
+}
+
+QVector<Entry> MainWindow::scheduledEntries() const
+{
+    QVector<Entry> entries;
+    for (int i = 0; i < m_scheduler.count(); ++i)
+        entries << m_scheduler.entry(i);
+    return entries;
+}
+
+int MainWindow::selectedRow() const
+{
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i)->isChecked())
+            return i;
+    }
+    return -1;
+}
+
+void MainWindow::updateSelectionActions()
+{
+    const int selected = selectedRow();
+    if (selected >= 0)
+        m_toggleAction->setIcon(QIcon(m_scheduler.isEnabled(selected) ? QStringLiteral(":/res/停用.png")
+                                                                      : QStringLiteral(":/res/启用.png")));
+    for (QAction *action : {m_editAction, m_deleteAction, m_toggleAction})
+        action->setEnabled(selected >= 0);
+}
+
+// Ticking a row's box also selects the row.
+void MainWindow::enableBoxToggled(EntryRow *row, bool on)
+{
+    const int i = m_rows.indexOf(row);
+    if (i < 0)
+        return;
+    row->setChecked(true);
+    setEnabled(i, on);
+}
+
+void MainWindow::toggleSelected()
+{
+    const int i = selectedRow();
+    if (i >= 0)
+        setEnabled(i, !m_scheduler.isEnabled(i));
+}
+
+void MainWindow::setEnabled(int row, bool on)
+{
+    const Instant now = SystemClock::now();
+    if (on)
+        qCInfo(lcRing, "enabled entry=%d ms=%lld", row, Ringer::stamp());
+    const Outcome outcome = m_scheduler.setEnabled(row, on, now);
+    showRowState(row);
+    storeStates();
+    carryOut(outcome);
+    setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
+    updateSelectionActions();
+    armWakeUp();
+}
+
+void MainWindow::newEntry()
+{
+    if (!m_editor) {
+        Prompt::show(this, Texts::kNotReady);
+        return;
+    }
+    m_editor->startNewEntry();
+    m_editor->exec();
+}
+
+void MainWindow::editSelected()
+{
+    if (!m_editor) {
+        Prompt::show(this, Texts::kNotReady);
+        return;
+    }
+    const int i = selectedRow();
+    if (i < 0)
+        return;
+    m_editor->loadEntry(i, m_scheduler.entry(i));
+    m_editor->exec();
+}
+
+// The editor's save: the entry is written first; the list and the scheduler follow the file.
+EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &entry)
+{
+    const StorageResult result = row < 0 ? m_storage.append(entry) : m_storage.replace(row, entry);
+    showNotices(result);
+    switch (result.failure) {
+    case StorageResult::Failure::None:
+        break;
+    case StorageResult::Failure::Full:
+        return EntryEditor::StoreResult::Full;
+    case StorageResult::Failure::Unreadable:
+        Prompt::show(this, Texts::kSaveNotRead);
+        return EntryEditor::StoreResult::Failed;
+    case StorageResult::Failure::NoSuchEntry:
+        Prompt::show(this, Texts::kEditedEntryGone);
+        return EntryEditor::StoreResult::Failed;
+    case StorageResult::Failure::Unwritable:
+        Prompt::show(this, Texts::kSaveNotWritten);
+        return EntryEditor::StoreResult::Failed;
+    }
+    StorageContents contents;
+    if (!load(&contents)) {
+        contents.entries = scheduledEntries();
+        if (row < 0)
+            contents.entries.append(entry);
+        else
+            contents.entries[row] = entry;
+    }
+    const Instant now = SystemClock::now();
+    const int index = row < 0 ? int(contents.entries.size()) - 1 : row;
+    const Entry stored = contents.entries.value(index, entry);
+    const Outcome outcome =
+        row < 0 ? m_scheduler.entryAdded(stored, now) : m_scheduler.entryChanged(row, stored, now);
+    showEntries(contents, false);
+    carryOut(outcome);
+    setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
+    armWakeUp();
+    return EntryEditor::StoreResult::Stored;
+}
+
+void MainWindow::deleteSelected()
+{
+    const int i = selectedRow();
+    if (i < 0 || !confirmDelete(m_scheduler.entry(i)))
+        return;
+    const StorageResult result = m_storage.remove(i);
+    showNotices(result);
+    if (!result.ok()) {
+        Prompt::show(this, result.failure == StorageResult::Failure::Unwritable ? Texts::kNotDeleted
+                                                                                : Texts::kStorageNotRead);
+        return;
+    }
+    Prompt::show(this, Texts::kDeleted);
+    m_ringer->entryRemoved(i);
+    m_scheduler.entryRemoved(i);
+    StorageContents contents;
+    if (!load(&contents))
+        contents.entries = scheduledEntries(); // the file changed; the list still follows it
+    showEntries(contents, false);
+    armWakeUp();
+}
+
+bool MainWindow::confirmDelete(const Entry &entry)
+{
+    const QString type = entry.isAlarm() ? Texts::kAlarm : Texts::kTimer;
+    QPointer<QMessageBox> box = new QMessageBox(this);
+    box->setText(Texts::deleteQuestion(type, entry.name, entry.timeText()));
+    QPushButton *yes = box->addButton(Texts::kConfirm, QMessageBox::AcceptRole);
+    box->addButton(Texts::kCancel, QMessageBox::RejectRole); // also what Esc and the frame's close choose
+    box->exec();
+    const bool confirmed = box && box->clickedButton() == yes;
+    delete box;
+    return confirmed;
+}

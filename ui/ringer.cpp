@@ -1,0 +1,219 @@
+#include "ui/ringer.h"
+
+#include "core/clock.h"
+#include "core/texts.h"
+#include "ui/prompt.h"
+#include "ui/reminderbox.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMediaPlayer>
+#include <QMediaPlaylist>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+Q_LOGGING_CATEGORY(lcRing, "tavrel.ring", QtWarningMsg)
+
+namespace {
+const QString kBuiltInRing = QStringLiteral("qrc:/res/默认响铃.mp3");
+const int kMessageMs = 10000;
+
+bool playableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable();
+}
+} // namespace
+
+Ringer::Ringer(QMainWindow *window, QSystemTrayIcon *tray) : QObject(window), m_window(window), m_tray(tray)
+{
+}
+
+Ringer::~Ringer()
+{
+    stopAll();
+}
+
+qint64 Ringer::stamp()
+{
+    return SystemClock::now().wall.toMSecsSinceEpoch();
+}
+
+QString Ringer::trayTitle(const Entry &entry)
+{
+    return entry.isAlarm() ? Texts::kAlarmRangTitle : Texts::kTimerRangTitle;
+}
+
+QString Ringer::trayMessage(const RingRequest &request)
+{
+    QString message = request.what.name + Texts::kArrived;
+    if (request.what.isAlarm())
+        message = Texts::kAlarmTimeOpen + request.shownTime + Texts::kAlarmTimeClose + message;
+    if (!request.lateFrom.isEmpty())
+        message += Texts::lateRingNote(request.lateFrom);
+    return message;
+}
+
+void Ringer::loadBackEnd()
+{
+    QMediaPlayer player;
+    player.setMedia(QUrl(kBuiltInRing)); // loads the decoders too
+}
+
+void Ringer::ring(const RingRequest &request)
+{
+    const Entry &entry = request.what;
+    qCInfo(lcRing, "ring entry=%d type=%s ms=%lld", request.entry, entry.isAlarm() ? "alarm" : "timer",
+           stamp());
+    release(request.entry); // a weekly alarm still ringing at its next time starts afresh
+    startSound(request.entry, entry.sound, entry.loop);
+    if (request.notify)
+        m_tray->showMessage(trayTitle(entry), trayMessage(request), QSystemTrayIcon::Information, kMessageMs);
+    if (request.runCommand && !entry.command.isEmpty())
+        runCommandFile(entry.command);
+    if (request.forced)
+        raiseReminder(entry.name);
+    emit rang(request.entry);
+}
+
+void Ringer::startSound(int entry, const QString &sound, bool loop)
+{
+    QString chosen = sound;
+    if (!chosen.isEmpty() && !playableFile(chosen)) {
+        Prompt::show(m_window, Texts::soundFailed(chosen));
+        chosen.clear();
+    }
+    m_players.insert(entry, Playing{makePlayer(entry, chosen, loop), chosen, loop});
+    m_players[entry].player->play();
+    emit ringingChanged();
+}
+
+QMediaPlayer *Ringer::makePlayer(int entry, const QString &sound, bool loop)
+{
+    auto *player = new QMediaPlayer(this);
+    auto *playlist = new QMediaPlaylist(player);
+    playlist->addMedia(sound.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(sound));
+    playlist->setPlaybackMode(loop ? QMediaPlaylist::Loop : QMediaPlaylist::CurrentItemOnce);
+    player->setPlaylist(playlist);
+    player->setVolume(100);
+
+    connect(player, &QMediaPlayer::stateChanged, this, [this, player](QMediaPlayer::State state) {
+        const int row = rowOf(player);
+        if (state == QMediaPlayer::PlayingState)
+            qCInfo(lcRing, "playing entry=%d ms=%lld", row, stamp());
+        else if (state == QMediaPlayer::StoppedState)
+            playerStopped(row, player);
+    });
+    connect(player, &QMediaPlayer::mediaStatusChanged, this,
+            [this, player](QMediaPlayer::MediaStatus status) {
+                const int row = rowOf(player);
+                if (status == QMediaPlayer::BufferedMedia)
+                    qCInfo(lcRing, "buffered entry=%d ms=%lld", row, stamp());
+                else if (status == QMediaPlayer::InvalidMedia && row >= 0)
+                    soundFailed(row);
+            });
+    connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this, player] {
+        const int row = rowOf(player);
+        if (row >= 0)
+            soundFailed(row);
+    });
+    Q_UNUSED(entry);
+    return player;
+}
+
+int Ringer::rowOf(const QMediaPlayer *player) const
+{
+    for (auto it = m_players.cbegin(); it != m_players.cend(); ++it) {
+        if (it.value().player == player)
+            return it.key();
+    }
+    return -1;
+}
+
+// The chosen file could not be played: the ring goes on at once with the built-in sound, and the
+// person learns which file failed. Should even the built-in ring fail, the ring is over.
+void Ringer::soundFailed(int entry)
+{
+    const Playing failed = m_players.value(entry);
+    release(entry);
+    if (failed.sound.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, entry] { emit soundEnded(entry); }, Qt::QueuedConnection);
+        emit ringingChanged();
+        return;
+    }
+    Prompt::show(m_window, Texts::soundFailed(failed.sound));
+    startSound(entry, QString(), failed.loop);
+}
+
+void Ringer::playerStopped(int entry, QMediaPlayer *player)
+{
+    if (entry < 0 || m_players.value(entry).player != player)
+        return; // stopped by us, or already replaced
+    release(entry);
+    emit ringingChanged();
+    emit soundEnded(entry);
+}
+
+void Ringer::release(int entry)
+{
+    QMediaPlayer *player = m_players.take(entry).player;
+    if (!player)
+        return;
+    player->disconnect(this);
+    player->stop();
+    player->deleteLater(); // may be inside one of its own signals
+}
+
+void Ringer::stop(int entry)
+{
+    if (!isRinging(entry))
+        return;
+    release(entry);
+    emit ringingChanged();
+}
+
+void Ringer::stopAll()
+{
+    const QList<int> entries = m_players.keys();
+    for (int entry : entries)
+        release(entry);
+    if (!entries.isEmpty())
+        emit ringingChanged();
+}
+
+void Ringer::entryRemoved(int entry)
+{
+    stop(entry);
+    QHash<int, Playing> moved;
+    for (auto it = m_players.cbegin(); it != m_players.cend(); ++it)
+        moved.insert(it.key() > entry ? it.key() - 1 : it.key(), it.value());
+    m_players = moved;
+}
+
+// Programs are started with an argument list, never through a shell line: paths may hold
+// spaces, quotes and commas.
+void Ringer::runCommandFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return;
+    if (path.endsWith(QStringLiteral(".desktop"))) {
+        m_desktopFile.load(path);
+        QStringList exec = m_desktopFile.expandExecString(QStringList());
+        const QString program = exec.isEmpty() ? QString() : exec.takeFirst();
+        QProcess::startDetached(program, exec);
+    } else if (path.endsWith(QStringLiteral(".sh"))) {
+        QProcess::startDetached(QStringLiteral("sh"), {path});
+    } else {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+}
+
+void Ringer::raiseReminder(const QString &name)
+{
+    m_window->showMaximized();
+    m_window->activateWindow();
+    ReminderBox::showFor(m_window, name);
+}

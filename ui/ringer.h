@@ -1,0 +1,89 @@
+#ifndef TAVREL_RINGER_H
+#define TAVREL_RINGER_H
+
+#include "core/entry.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+
+#include <XdgDesktopFile>
+
+class QMainWindow;
+class QMediaPlayer;
+class QSystemTrayIcon;
+
+// A trace of the moments that make up a ring, for measuring how late a ring is heard:
+//   QT_LOGGING_RULES="tavrel.ring.info=true"
+// Each line carries the wall clock in ms since the epoch.
+Q_DECLARE_LOGGING_CATEGORY(lcRing)
+
+// What one ring is to do, as the window composes it from the scheduler's decision.
+struct RingRequest
+{
+    int entry = -1;         // the row
+    Entry what;             // name, kind, sound, command, loop
+    QString shownTime;      // an alarm's "HH:mm" as its row shows it
+    bool notify = true;     // a tray message
+    bool runCommand = true; // the command file, if it has one
+    bool forced = false;    // maximise the window and raise the reminder box
+    QString lateFrom;       // "HH:mm" it was due at when the clock jumped past it; empty when on time
+};
+
+// The one place that rings: it plays the sound, shows the tray message, runs the command file and
+// raises the forced reminder. A player exists only while its ring sounds.
+class Ringer : public QObject
+{
+    Q_OBJECT
+
+public:
+    Ringer(QMainWindow *window, QSystemTrayIcon *tray);
+    ~Ringer() override;
+
+    // Loads the media back end once, shortly after start, so the first ring does not wait for it
+    // (about 60 ms); no player is kept.
+    void loadBackEnd();
+
+    void ring(const RingRequest &request);
+    void stop(int entry); // silences it; no soundEnded follows
+    void stopAll();
+    bool isRinging(int entry) const { return m_players.contains(entry); }
+    bool anyRinging() const { return !m_players.isEmpty(); }
+    // The row of a deleted entry is gone: the rows below move up one, and so do their rings.
+    void entryRemoved(int entry);
+
+    static QString trayTitle(const Entry &entry);
+    static QString trayMessage(const RingRequest &request);
+    static qint64 stamp();
+
+signals:
+    void rang(int entry);       // a ring began
+    void soundEnded(int entry); // played to its end, or failed even with the built-in ring
+    void ringingChanged();
+
+private:
+    void startSound(int entry, const QString &sound, bool loop);
+    QMediaPlayer *makePlayer(int entry, const QString &sound, bool loop);
+    int rowOf(const QMediaPlayer *player) const;
+    void soundFailed(int entry);
+    void playerStopped(int entry, QMediaPlayer *player);
+    void release(int entry);
+    void runCommandFile(const QString &path);
+    void raiseReminder(const QString &name);
+
+    struct Playing
+    {
+        QMediaPlayer *player = nullptr;
+        QString sound; // empty: the built-in ring
+        bool loop = false;
+    };
+
+    QMainWindow *m_window;
+    QSystemTrayIcon *m_tray;
+    QHash<int, Playing> m_players;
+    XdgDesktopFile m_desktopFile;
+};
+
+#endif // TAVREL_RINGER_H
