@@ -3,7 +3,7 @@
 // hours, the wall clock is stepped both ways, the clocks change for daylight saving in three
 // zones, entries are enabled, disabled and edited at random moments.
 //
-// TAVREL_SEED=<n> replays one run; TAVREL_TRACES=<n> runs more (or fewer) traces (for long runs
+// TAVREL_REPLAY=<n> replays one run; TAVREL_TRACES=<n> runs more (or fewer) traces (for long runs
 // raise QTEST_FUNCTION_TIMEOUT, in ms, above its five minutes).
 #include "core/nextring.h"
 #include "core/scheduler.h"
@@ -240,7 +240,7 @@ struct Tally
 class RandomTrace
 {
 public:
-    RandomTrace(quint64 seed, Tally &tally) : m_rng(seed), m_tally(tally), m_seed(seed) {}
+    RandomTrace(quint64 replayKey, Tally &tally) : m_rng(replayKey), m_tally(tally), m_key(replayKey) {}
 
     void run()
     {
@@ -466,8 +466,8 @@ private:
                 ++m_tally.other;
         }
         if (m_tally.firstFault.isEmpty()) {
-            m_tally.firstFault = QStringLiteral("seed %1, %2 at %3 (%4): scheduler [%5], model [%6]")
-                                     .arg(m_seed)
+            m_tally.firstFault = QStringLiteral("replay key %1, %2 at %3 (%4): scheduler [%5], model [%6]")
+                                     .arg(m_key)
                                      .arg(QString::fromLatin1(what), m_now.wall.toString(Qt::ISODateWithMs),
                                           QString::fromLatin1(qgetenv("TZ")), a.join(", "), e.join(", "));
         }
@@ -475,7 +475,7 @@ private:
 
     QRandomGenerator m_rng;
     Tally &m_tally;
-    quint64 m_seed;
+    quint64 m_key;
     Scheduler m_scheduler;
     Model m_model;
     Instant m_now;
@@ -495,16 +495,16 @@ private slots:
 
 void TestSchedulerRandom::randomTraces()
 {
-    const quint64 seed = qEnvironmentVariableIsSet("TAVREL_SEED") ? qgetenv("TAVREL_SEED").toULongLong()
+    const quint64 replayKey = qEnvironmentVariableIsSet("TAVREL_REPLAY") ? qgetenv("TAVREL_REPLAY").toULongLong()
                                                                   : QRandomGenerator::global()->generate();
     const int traces =
         qEnvironmentVariableIsSet("TAVREL_TRACES") ? qEnvironmentVariableIntValue("TAVREL_TRACES") : 2000;
-    qInfo("seed %llu (replay with TAVREL_SEED=%llu)", seed, seed);
-    QRandomGenerator seeds(seed);
+    qInfo("replay key %llu (replay with TAVREL_REPLAY=%llu)", replayKey, replayKey);
+    QRandomGenerator keys(replayKey);
     Tally tally;
     for (int k = 0; k < traces && tally.firstFault.isEmpty(); ++k) {
-        const quint64 traceSeed = seeds.generate64();
-        RandomTrace(traceSeed, tally).run();
+        const quint64 traceKey = keys.generate64();
+        RandomTrace(traceKey, tally).run();
     }
     qInfo("%lld traces, %lld calls, %lld rings checked; missed %lld, doubled %lld, early %lld, other %lld; "
           "worst lateness under ordinary ticks %lld ms",

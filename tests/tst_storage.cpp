@@ -1207,14 +1207,14 @@ QList<QByteArray> mutationBases()
 // states turned off, command lines added and blank lines dropped) or in a byte-identical backup.
 void TestStorage::mutatedFilesSurvive()
 {
-    const quint32 seed = qEnvironmentVariableIsSet("TAVREL_MUTATION_SEED")
-                             ? quint32(qEnvironmentVariableIntValue("TAVREL_MUTATION_SEED"))
+    const quint32 replayKey = qEnvironmentVariableIsSet("TAVREL_MUTATION_REPLAY")
+                             ? quint32(qEnvironmentVariableIntValue("TAVREL_MUTATION_REPLAY"))
                              : QRandomGenerator::global()->generate();
     const int runs = qEnvironmentVariableIntValue("TAVREL_MUTATIONS") > 0
                          ? qEnvironmentVariableIntValue("TAVREL_MUTATIONS")
                          : 1500;
-    qInfo("mutation seed %u, %d runs (replay: TAVREL_MUTATION_SEED=%u)", seed, runs, seed);
-    QRandomGenerator random(seed);
+    qInfo("mutation replay key %u, %d runs (replay: TAVREL_MUTATION_REPLAY=%u)", replayKey, runs, replayKey);
+    QRandomGenerator random(replayKey);
     const QList<QByteArray> bases = mutationBases();
     CoreTestHome home;
     int backedUp = 0;
@@ -1229,7 +1229,7 @@ void TestStorage::mutatedFilesSurvive()
         StorageFile storage;
         const StorageResult result = storage.prepare();
         const QByteArray output = home.storageBytes();
-        const QString context = QStringLiteral("seed %1 run %2: %3").arg(seed).arg(run).arg(how);
+        const QString context = QStringLiteral("replay key %1 run %2: %3").arg(replayKey).arg(run).arg(how);
         QVERIFY2(result.ok(), qPrintable(context));
         QString missing;
         if (!result.notices.isEmpty()) {

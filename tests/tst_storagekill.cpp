@@ -99,11 +99,11 @@ void TestStorageKill::killDuringWrites()
     CoreTestHome home;
     const QString picture = home.home() + QStringLiteral("/图,片.png");
     const QList<QByteArray> whole = contents(writer, picture);
-    const quint32 seed = qEnvironmentVariableIsSet("TAVREL_KILL_SEED")
-                             ? quint32(qEnvironmentVariableIntValue("TAVREL_KILL_SEED"))
+    const quint32 replayKey = qEnvironmentVariableIsSet("TAVREL_KILL_REPLAY")
+                             ? quint32(qEnvironmentVariableIntValue("TAVREL_KILL_REPLAY"))
                              : QRandomGenerator::global()->generate();
-    qInfo("kill seed %u (replay: TAVREL_KILL_SEED=%u)", seed, seed);
-    QRandomGenerator random(seed);
+    qInfo("kill replay key %u (replay: TAVREL_KILL_REPLAY=%u)", replayKey, replayKey);
+    QRandomGenerator random(replayKey);
     QMap<int, int> seen;
     for (int trial = 0; trial < trialsPerWriter(); ++trial) {
         for (const QString &name : home.others())
@@ -125,8 +125,8 @@ void TestStorageKill::killDuringWrites()
 
         const QByteArray after = home.storageBytes();
         QVERIFY2(whole.contains(after),
-                 qPrintable(QStringLiteral("seed %1 trial %2 left %3 bytes, none of the %4 contents")
-                                .arg(seed)
+                 qPrintable(QStringLiteral("replay key %1 trial %2 left %3 bytes, none of the %4 contents")
+                                .arg(replayKey)
                                 .arg(trial)
                                 .arg(after.size())
                                 .arg(whole.size())));
