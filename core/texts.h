@@ -230,6 +230,7 @@ inline const QString kDaySeparator = QStringLiteral("、");
 inline const QString kEnabledWord = QStringLiteral("已启用");
 inline const QString kDisabledWord = QStringLiteral("已停用");
 inline const QString kEnableBoxPrefix = QStringLiteral("启用 ");
+inline const QString kListName = QStringLiteral("闹钟和计时器"); // what a screen reader calls the list
 
 // Rings
 inline const QString kAlarmRangTitle = QStringLiteral("闹钟时间到了");
