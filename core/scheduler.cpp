@@ -209,10 +209,13 @@ bool Scheduler::anyRinging() const
 qint64 Scheduler::secondsToNextRing(const Instant &now) const
 {
     qint64 least = RingTime::kWeek;
-    const qint64 nowMs = wallMs(now); // a time-zone conversion: once, not once per entry
+    qint64 nowMs = kNone; // a time-zone conversion: once, and only when something is armed
     for (int i = 0; i < count(); ++i) {
-        if (m_states.at(i).phase == Phase::Armed)
-            least = qMin(least, ceilSeconds(msUntilDue(i, now, nowMs)));
+        if (m_states.at(i).phase != Phase::Armed)
+            continue;
+        if (nowMs == kNone)
+            nowMs = wallMs(now);
+        least = qMin(least, ceilSeconds(msUntilDue(i, now, nowMs)));
     }
     return least;
 }
