@@ -15,7 +15,7 @@ echo "== wall clock, 5000 ticks"
 
 echo "== instructions per tick (callgrind, 400 ticks)"
 out=$(mktemp)
-valgrind --tool=callgrind --toggle-collect='MainWindow::GengXingShiJian()' --callgrind-out-file="$out" \
+valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out" \
     "$bench" ticks 400 >/dev/null 2>&1
 total=$(awk '/^totals:/ {print $2}' "$out")
 rm -f "$out"

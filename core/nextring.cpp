@@ -10,11 +10,6 @@ namespace {
 
 constexpr qint64 kDayMs = qint64(kDay) * 1000;
 
-QString twoDigits(qint64 value)
-{
-    return value <= 9 ? QLatin1Char('0') + QString::number(value) : QString::number(value);
-}
-
 int offsetAt(qint64 msSinceEpoch)
 {
     return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).offsetFromUtc();
@@ -41,9 +36,20 @@ qint64 endOfGap(qint64 before, qint64 after, int offsetAfter)
 
 QString formatCountdown(qint64 seconds)
 {
+    // Written digit by digit: the rows and the tray ask for it twice a second per running timer.
     seconds = qMax<qint64>(0, seconds);
-    return twoDigits(seconds / kHour) + QLatin1Char(':') + twoDigits(seconds % kHour / kMinute) +
-           QLatin1Char(':') + twoDigits(seconds % kMinute);
+    QChar text[24];
+    int at = int(sizeof text / sizeof text[0]);
+    const auto put = [&](qint64 value, int minDigits) {
+        for (int d = 0; d < minDigits || value > 0; ++d, value /= 10)
+            text[--at] = QLatin1Char(char('0' + value % 10));
+    };
+    put(seconds % kMinute, 2);
+    text[--at] = QLatin1Char(':');
+    put(seconds % kHour / kMinute, 2);
+    text[--at] = QLatin1Char(':');
+    put(seconds / kHour, 2);
+    return QString(text + at, int(sizeof text / sizeof text[0]) - at);
 }
 
 qint64 countdownSeconds(const QString &text)

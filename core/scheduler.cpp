@@ -47,6 +47,7 @@ Outcome Scheduler::setEntries(const QVector<Entry> &entries, const Instant &now)
     m_entries = entries;
     m_states = QVector<State>(entries.size());
     for (int i = 0; i < count(); ++i) {
+        keepAlarmText(i);
         if (m_entries.at(i).enabled)
             arm(i, now);
     }
@@ -57,6 +58,7 @@ Outcome Scheduler::entryAdded(const Entry &entry, const Instant &now)
 {
     m_entries.append(entry);
     m_states.append(State());
+    keepAlarmText(count() - 1);
     if (entry.enabled)
         arm(count() - 1, now);
     return advance(now);
@@ -73,6 +75,7 @@ Outcome Scheduler::entryChanged(int i, const Entry &entry, const Instant &now)
         m_states[i].frozenLeftSeconds = -1;
     m_entries[i] = entry;
     m_entries[i].enabled = old.enabled;
+    keepAlarmText(i);
     if (!entry.enabled) {
         switchOff(i, now, out);
     } else if (!old.enabled || retimed) {
@@ -163,9 +166,9 @@ Outcome Scheduler::stop(const Instant &now)
 QString Scheduler::rowTime(int i, const Instant &now) const
 {
     const Entry &e = m_entries.at(i);
-    if (e.isAlarm())
-        return e.alarmTime.toString(QStringLiteral("HH:mm"));
     const State &s = m_states.at(i);
+    if (e.isAlarm())
+        return s.alarmText;
     switch (s.phase) {
     case Phase::Ringing:
         return RingTime::formatCountdown(0);
@@ -206,9 +209,13 @@ bool Scheduler::anyRinging() const
 qint64 Scheduler::secondsToNextRing(const Instant &now) const
 {
     qint64 least = RingTime::kWeek;
+    qint64 nowMs = kNone; // a time-zone conversion: once, and only when something is armed
     for (int i = 0; i < count(); ++i) {
-        if (m_states.at(i).phase == Phase::Armed)
-            least = qMin(least, ceilSeconds(msUntilDue(i, now)));
+        if (m_states.at(i).phase != Phase::Armed)
+            continue;
+        if (nowMs == kNone)
+            nowMs = wallMs(now);
+        least = qMin(least, ceilSeconds(msUntilDue(i, now, nowMs)));
     }
     return least;
 }
@@ -216,8 +223,9 @@ qint64 Scheduler::secondsToNextRing(const Instant &now) const
 qint64 Scheduler::msUntilNextDue(const Instant &now) const
 {
     qint64 least = kNone;
+    const qint64 nowMs = wallMs(now);
     for (int i = 0; i < count(); ++i) {
-        const qint64 ms = msUntilDue(i, now);
+        const qint64 ms = msUntilDue(i, now, nowMs);
         if (ms != kNone && (least == kNone || ms < least))
             least = ms;
     }
@@ -226,7 +234,7 @@ qint64 Scheduler::msUntilNextDue(const Instant &now) const
 
 QDateTime Scheduler::nextDue(int i, const Instant &now) const
 {
-    const qint64 ms = msUntilDue(i, now);
+    const qint64 ms = msUntilDue(i, now, wallMs(now));
     if (ms == kNone)
         return QDateTime();
     if (m_entries.at(i).isAlarm())
@@ -370,7 +378,7 @@ void Scheduler::advanceTimer(int i, const Instant &now, Outcome &out)
     out.rings << ring;
 }
 
-qint64 Scheduler::msUntilDue(int i, const Instant &now) const
+qint64 Scheduler::msUntilDue(int i, const Instant &now, qint64 nowMs) const
 {
     const State &s = m_states.at(i);
     const Entry &e = m_entries.at(i);
@@ -378,7 +386,12 @@ qint64 Scheduler::msUntilDue(int i, const Instant &now) const
         return kNone;
     if (e.isTimer())
         return qMax<qint64>(0, s.deadlineBootMs - now.bootMs);
-    const qint64 nowMs = wallMs(now);
     const qint64 due = alarmNextDueMs(i, nowMs);
     return due == kNone ? kNone : qMax<qint64>(0, due - nowMs);
+}
+
+void Scheduler::keepAlarmText(int i)
+{
+    const Entry &e = m_entries.at(i);
+    m_states[i].alarmText = e.isAlarm() ? e.alarmTime.toString(QStringLiteral("HH:mm")) : QString();
 }

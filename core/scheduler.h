@@ -115,6 +115,7 @@ private:
         QVector<qint64> rungMs;        // alarms: the latest occurrences that rang (wall, ms)
         qint64 frozenLeftSeconds = -1; // timers disabled while counting down: what was left
         mutable qint64 nextDueMs = -1; // alarms: the next occurrence after handledThroughMs, once known
+        QString alarmText;             // alarms: "07:30", made once, as it never changes while set
     };
 
     void arm(int i, const Instant &now);
@@ -124,7 +125,8 @@ private:
     void advanceAlarm(int i, const Instant &now, Outcome &out);
     void advanceTimer(int i, const Instant &now, Outcome &out);
     qint64 alarmNextDueMs(int i, qint64 nowMs) const;
-    qint64 msUntilDue(int i, const Instant &now) const;
+    qint64 msUntilDue(int i, const Instant &now, qint64 nowMs) const;
+    void keepAlarmText(int i);
     static bool sameTiming(const Entry &a, const Entry &b);
 
     QVector<Entry> m_entries;

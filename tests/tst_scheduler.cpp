@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <limits>
 #include <time.h>
 
 namespace {
@@ -469,6 +470,8 @@ void TestScheduler::countdownTexts_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("ten hours") << "10:00:00" << qint64(36000) << "10:00:00";
     QTest::newRow("three-digit hours") << "100:00:00" << qint64(360000) << "100:00:00";
+    QTest::newRow("largest count") << "2562047788015215:30:07" << std::numeric_limits<qint64>::max()
+                                   << "2562047788015215:30:07";
     QTest::newRow("longest timer") << "99:59:59" << qint64(359999) << "99:59:59";
     QTest::newRow("a day and more") << "24:00:01" << qint64(86401) << "24:00:01";
     QTest::newRow("minutes") << "00:01:00" << qint64(60) << "00:01:00";
@@ -533,6 +536,17 @@ void TestScheduler::rowTime_data()
     QTest::newRow("second timer enabled keeps the first one's time")
         << QStringList{"T 00:10:00", "T 00:05:00 off"} << "Mon 07:00:00 +60s on1 +1s"
         << QStringList{"00:08:59", "00:04:59"};
+    QTest::newRow("edited alarm shows its new time")
+        << QStringList{"A 07:30 Mon"} << "Mon 06:00:00 edit0=A_08:15_Mon +1s" << QStringList{"08:15"};
+    QTest::newRow("alarm turned into a timer shows the duration")
+        << QStringList{"A 07:30 Mon"} << "Mon 06:00:00 edit0=T_00:00:09 +1s" << QStringList{"00:00:08"};
+    QTest::newRow("timer turned into an alarm shows its time")
+        << QStringList{"T 00:00:09"} << "Mon 06:00:00 edit0=A_09:05_Mon +1s" << QStringList{"09:05"};
+    QTest::newRow("added alarm shows its time")
+        << QStringList{"T 00:00:09"} << "Mon 06:00:00 add=A_10:45_Mon" << QStringList{"00:00:09", "10:45"};
+    QTest::newRow("rows below a removed one keep their own times")
+        << QStringList{"A 07:30 Mon", "A 08:40 Mon", "A 09:50 Mon"} << "Mon 06:00:00 remove0"
+        << QStringList{"08:40", "09:50"};
 }
 
 void TestScheduler::rowTime()

@@ -60,6 +60,33 @@ QImage greyWithoutBackground(const QImage &image)
 
 } // namespace
 
+// A label that can paint as if it were empty while keeping its text.
+class TimeLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    bool isBlank() const { return m_blank; }
+    bool setBlank(bool blank)
+    {
+        const bool changed = m_blank != blank;
+        m_blank = blank;
+        return changed;
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (m_blank)
+            QFrame::paintEvent(event); // the frame alone, as an empty label paints
+        else
+            QLabel::paintEvent(event);
+    }
+
+private:
+    bool m_blank = false;
+};
+
 EntryRow::EntryRow(QWidget *parent) : QPushButton(parent)
 {
     setCheckable(true);
@@ -72,9 +99,10 @@ void EntryRow::createWidgets()
     m_icon = new QLabel(this);
     m_icon->setFixedSize(kIconSize);
     m_icon->setAlignment(Qt::AlignCenter);
-    m_time = new QLabel(this);
+    m_time = new TimeLabel(this);
     m_time->setFixedSize(kTimeSize);
     m_time->setAlignment(Qt::AlignHCenter);
+    m_time->setTextFormat(Qt::PlainText); // digits only: no need to look for markup each second
     m_name = new QLabel(this);
     m_name->setFixedSize(kNameSize);
     m_name->setAlignment(Qt::AlignHCenter);
@@ -135,13 +163,26 @@ void EntryRow::fitWidth(int windowWidth)
 
 void EntryRow::setTimeText(const QString &text)
 {
+    const bool wasBlank = m_time->setBlank(false);
     if (m_time->text() != text)
         m_time->setText(text);
+    else if (wasBlank)
+        m_time->update();
+}
+
+bool EntryRow::setTimeBlank(bool blank)
+{
+    return m_time->setBlank(blank);
+}
+
+QRect EntryRow::timeArea() const
+{
+    return m_time->geometry().translated(pos());
 }
 
 QString EntryRow::timeText() const
 {
-    return m_time->text();
+    return m_time->isBlank() ? QString() : m_time->text();
 }
 
 QString EntryRow::nameText() const

@@ -9,6 +9,7 @@ class QCheckBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
+class TimeLabel;
 
 // One row of the list: a checkable button holding the entry's icon, time, name, repeat days and
 // the box that enables it. Clicking the row selects it; ticking the box asks to enable it.
@@ -24,9 +25,15 @@ public:
     void showEntry(const Entry &entry, int windowWidth);
     const Entry &entry() const { return m_entry; }
 
-    // The time label; blank while a running row blinks. Sets the label only when it changes.
+    // The time label. Sets the label only when it changes; showing a time ends a blank.
     void setTimeText(const QString &text);
-    QString timeText() const;
+    // Blank while a running row blinks: the label keeps its text and paints none of it. Repaints
+    // nothing: the caller repaints timeArea() of the rows it changed, all in one update of their
+    // parent, since twenty labels updated one by one cost more than the rest of the tick.
+    // True when the row changed.
+    bool setTimeBlank(bool blank);
+    QRect timeArea() const;   // the time label, in the parent's coordinates
+    QString timeText() const; // what the label shows: empty while blank
 
     // What the row shows.
     QString nameText() const;
@@ -67,7 +74,7 @@ private:
 
     Entry m_entry;
     QLabel *m_icon = nullptr;
-    QLabel *m_time = nullptr;
+    TimeLabel *m_time = nullptr;
     QLabel *m_name = nullptr;
     QLabel *m_info = nullptr;
     QFrame *m_leftLine = nullptr;

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmapCache>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -21,6 +22,7 @@
 namespace {
 const int kToolBarHeight = 80;
 const int kStartUpDelayMs = 50;
+const int kPixmapCacheKb = 1024; // the row and tray icons and the check mark take far less
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -119,6 +121,9 @@ void MainWindow::createListArea()
 
 void MainWindow::createTray()
 {
+    // Qt's tray balloon on a plain X11 tray caches a fresh close-button pixmap for every message,
+    // so a week of rings would fill the 10 MB default cache. Our own icons are few and small.
+    QPixmapCache::setCacheLimit(kPixmapCacheKb);
     m_trayColoured = QIcon(QStringLiteral(":/res/闹钟-彩色.png"));
     m_trayPlain = QIcon(QStringLiteral(":/res/闹钟.png"));
     m_trayEmpty = QIcon(QStringLiteral(":/res/空.png"));

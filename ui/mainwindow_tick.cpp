@@ -42,23 +42,35 @@ void MainWindow::scheduleTick()
 
 void MainWindow::showPhase(const Instant &now)
 {
+    QRect unblanked;
     for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_scheduler.isEnabled(i))
-            m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
+        if (!m_scheduler.isEnabled(i))
+            continue;
+        EntryRow *row = m_rows.at(i);
+        if (row->setTimeBlank(false))
+            unblanked |= row->timeArea();
+        row->setTimeText(m_scheduler.rowTime(i, now));
     }
+    if (!unblanked.isNull())
+        m_canvas->update(unblanked);
     setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
     showNextRing(now);
 }
 
 void MainWindow::blankPhase()
 {
+    QRect blanked;
     bool blinking = false;
     for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_scheduler.isArmed(i)) {
-            m_rows.at(i)->setTimeText(QString());
-            blinking = true;
-        }
+        if (!m_scheduler.isArmed(i))
+            continue;
+        blinking = true;
+        EntryRow *row = m_rows.at(i);
+        if (row->setTimeBlank(true))
+            blanked |= row->timeArea();
     }
+    if (!blanked.isNull())
+        m_canvas->update(blanked); // one repaint for every blinking label (they share a column)
     if (blinking)
         setTrayIcon(m_trayEmpty);
 }
