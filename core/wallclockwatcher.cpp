@@ -28,11 +28,11 @@ WallClockWatcher::~WallClockWatcher()
 // wall clock is set.
 void WallClockWatcher::armDescriptor()
 {
-    itimerspec spec{};
+    itimerspec farAhead{};
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    spec.it_value.tv_sec = now.tv_sec + 10 * 365 * 86400L;
-    timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    farAhead.it_value.tv_sec = now.tv_sec + 10 * 365 * 86400L;
+    timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &farAhead, nullptr);
 }
 
 void WallClockWatcher::readDescriptor()

@@ -20,9 +20,9 @@ mkdir -p "$reports"
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
 export LSAN_OPTIONS="suppressions=$root/tests/sanitize/lsan.supp:print_suppressions=0"
-# The normal run shoots each writer a dozen times; here a few kills per writer show the writers run
+# The normal run shoots each writer six times; here a few kills per writer show the writers run
 # clean under the sanitizers without doubling the suite's length.
-export TAVREL_KILL_TRIALS="${TAVREL_KILL_TRIALS:-6}"
+export TAVREL_KILL_TRIALS="${TAVREL_KILL_TRIALS:-3}"
 
 cd build-asan
 status=0
