@@ -69,6 +69,8 @@ private slots:
     void rowShowsItsEntry();
     void missingFilesArePrompted_data();
     void missingFilesArePrompted();
+    void longTimersLoad_data();
+    void longTimersLoad();
     void rowGeometryFollowsTheWindow();
     void overflowGrowsTheCanvas_data();
     void overflowGrowsTheCanvas();
@@ -174,6 +176,43 @@ void TestRows::missingFilesArePrompted()
     QCOMPARE(shown, prompts);
     QCOMPARE(home.storageBytes(), fileOf({e})); // the report changes nothing stored
     QCOMPARE(shownIcon(r.d->row(0)), scaled(QStringLiteral(":/res/闹钟.png"), Qt::SmoothTransformation));
+}
+
+void TestRows::longTimersLoad_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("a day and more") << QByteArray("30:00:00") << "30:00:00" << true;
+    QTest::newRow("the longest") << QByteArray("99:59:59") << "99:59:59" << true;
+    QTest::newRow("too long: refused, not reset") << QByteArray("100:00:00") << "00:00:00" << false;
+}
+
+// A hand-edited timer shows what it holds up to 99:59:59; a longer one is refused with a prompt and
+// cannot be enabled, so it neither rings at once nor loses what the file says.
+void TestRows::longTimersLoad()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, shown);
+    QFETCH(bool, usable);
+    TestHome home;
+    QByteArray bytes = fileOf({timer("长", "01:00:00")});
+    bytes.replace("时间,01:00:00", "时间," + stored);
+    home.writeStorage(bytes);
+    MainWindow w;
+    WindowDriver d(&w);
+    QCOMPARE(d.row(0)->timeText(), shown);
+    QCOMPARE(d.row(0)->enableBox()->isEnabled(), usable);
+    const QStringList prompts = TestSupport::shownPromptTexts();
+    QCOMPARE(prompts,
+             usable ? QStringList() : QStringList{"长   计时器时间超过99:59:59，无法启用，请编辑后再用。"});
+    if (usable)
+        return;
+    d.clickBox(0);
+    d.clickRow(0);
+    d.action(QStringLiteral("启用/停用"))->trigger();
+    QVERIFY(!d.row(0)->enableBox()->isChecked());
+    QCOMPARE(home.storageBytes(), bytes);
 }
 
 void TestRows::rowGeometryFollowsTheWindow()

@@ -70,6 +70,7 @@ private:
 
     // the list (mainwindow_list.cpp)
     void showEntries(const StorageContents &contents, bool atStart);
+    void refuseUnreadableTime(int row, Entry::ReadProblem problem);
     void reportMissingFiles(const Entry &entry, bool atStart, bool soundInUse);
     EntryRow *appendRow();
     void removeLastRow();

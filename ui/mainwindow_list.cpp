@@ -8,6 +8,7 @@
 #include "ui/ringer.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -54,12 +55,23 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
         Entry shown = contents.entries.at(i);
         shown.enabled = m_scheduler.isEnabled(i);
         m_rows.at(i)->showEntry(shown, width());
+        refuseUnreadableTime(i, contents.problems.value(i));
         m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
     }
     growCanvas();
     if (!atStart && count > 0)
         showStoredBackground(true); // scaled to the canvas as the rows grew it
     updateSelectionActions();
+}
+
+// A timer longer than 99:59:59 would read as zero and ring at once: its row cannot be enabled until
+// the person edits it, and the file keeps what it holds.
+void MainWindow::refuseUnreadableTime(int row, Entry::ReadProblem problem)
+{
+    const bool refused = problem == Entry::ReadProblem::TimerTooLong;
+    m_rows.at(row)->enableBox()->setEnabled(!refused);
+    if (refused)
+        Prompt::show(this, m_rows.at(row)->entry().name + Texts::kTimerTooLong);
 }
 
 // The file keeps the path; the ring falls back to the built-in sound when it comes.
@@ -148,7 +160,7 @@ void MainWindow::enableBoxToggled(EntryRow *row, bool on)
 void MainWindow::toggleSelected()
 {
     const int i = selectedRow();
-    if (i >= 0)
+    if (i >= 0 && m_rows.at(i)->enableBox()->isEnabled())
         setEnabled(i, !m_scheduler.isEnabled(i));
 }
 
