@@ -175,6 +175,13 @@ bool EntryRow::setTimeBlank(bool blank)
     return m_time->setBlank(blank);
 }
 
+// A blank label paints nothing, but its text is what a screen reader reads, so it stays current.
+void EntryRow::setTimeTextBehindBlank(const QString &text)
+{
+    if (m_time->text() != text)
+        m_time->setText(text);
+}
+
 QRect EntryRow::timeArea() const
 {
     return m_time->geometry().translated(pos());

@@ -32,6 +32,7 @@ public:
     // parent, since twenty labels updated one by one cost more than the rest of the tick.
     // True when the row changed.
     bool setTimeBlank(bool blank);
+    void setTimeTextBehindBlank(const QString &text); // keeps the text current while blank
     QRect timeArea() const;   // the time label, in the parent's coordinates
     QString timeText() const; // what the label shows: empty while blank
 

@@ -97,7 +97,7 @@ private:
     // the 500 ms display (mainwindow_tick.cpp)
     void scheduleTick();
     void showPhase(const Instant &now);
-    void blankPhase();
+    void blankPhase(const Instant &now);
     void showNextRing(const Instant &now);
     void updateStopAction();
     void setTrayIcon(const QIcon &icon);

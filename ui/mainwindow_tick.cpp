@@ -29,7 +29,7 @@ void MainWindow::tick()
     if (inShowHalf(now.wall))
         showPhase(now);
     else
-        blankPhase();
+        blankPhase(now);
     updateStopAction();
     scheduleTick();
 }
@@ -57,7 +57,7 @@ void MainWindow::showPhase(const Instant &now)
     showNextRing(now);
 }
 
-void MainWindow::blankPhase()
+void MainWindow::blankPhase(const Instant &now)
 {
     QRect blanked;
     bool blinking = false;
@@ -68,6 +68,7 @@ void MainWindow::blankPhase()
         EntryRow *row = m_rows.at(i);
         if (row->setTimeBlank(true))
             blanked |= row->timeArea();
+        row->setTimeTextBehindBlank(m_scheduler.rowTime(i, now));
     }
     if (!blanked.isNull())
         m_canvas->update(blanked); // one repaint for every blinking label (they share a column)
