@@ -33,8 +33,8 @@ public:
     // True when the row changed.
     bool setTimeBlank(bool blank);
     void setTimeTextBehindBlank(const QString &text); // keeps the text current while blank
-    QRect timeArea() const;   // the time label, in the parent's coordinates
-    QString timeText() const; // what the label shows: empty while blank
+    QRect timeArea() const;                           // the time label, in the parent's coordinates
+    QString timeText() const;                         // what the label shows: empty while blank
 
     // What the row shows.
     QString nameText() const;

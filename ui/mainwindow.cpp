@@ -42,6 +42,8 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     m_ringer->stopAll();
+    if (!m_listLayout->parent())
+        delete m_listLayout; // never installed: the list stayed empty
 }
 
 void MainWindow::setUpWindow()

@@ -49,6 +49,7 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
     while (m_rows.size() < count)
         appendRow();
     const Instant now = SystemClock::now();
+    adoptEntriesAddedElsewhere(contents.entries, count, now);
     for (int i = 0; i < count; ++i) {
         // A ring that sounds keeps its sound: its file is looked at again when it next rings.
         reportMissingFiles(contents.entries.at(i), atStart, !atStart && m_ringer->isRinging(i));
@@ -178,6 +179,17 @@ void MainWindow::setEnabled(int row, bool on)
     armWakeUp();
 }
 
+// Entries another program added to the file while the list was shown come in disabled, so every row
+// has its own state in the scheduler before the saved entry is placed.
+void MainWindow::adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now)
+{
+    while (m_scheduler.count() < upTo) {
+        Entry added = entries.at(m_scheduler.count());
+        added.enabled = false;
+        m_scheduler.entryAdded(added, now);
+    }
+}
+
 void MainWindow::newEntry()
 {
     if (!m_editor) {
@@ -231,6 +243,7 @@ EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &entry)
     }
     const Instant now = SystemClock::now();
     const int index = row < 0 ? int(contents.entries.size()) - 1 : row;
+    adoptEntriesAddedElsewhere(contents.entries, row < 0 ? index : int(contents.entries.size()), now);
     const Entry stored = contents.entries.value(index, entry);
     const Outcome outcome =
         row < 0 ? m_scheduler.entryAdded(stored, now) : m_scheduler.entryChanged(row, stored, now);
