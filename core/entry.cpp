@@ -12,19 +12,7 @@ namespace {
 
 QStringList fields(const QString &line)
 {
-    return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
-}
-
-// Name, sound and command may hold commas (fields 2..n joined again); the other lines end at
-// their second field. A line without a comma has no value.
-QString storedValue(const QString &line, int recordLine)
-{
-    const int comma = line.indexOf(QLatin1Char(','));
-    if (comma < 0)
-        return QString();
-    const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
-    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
-    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
+    return Entry::storedFields(line);
 }
 
 // Decimal, with unreadable text counting as 0.
@@ -197,4 +185,20 @@ QString StorageHeader::compose(int count, const QString &background, const QStri
 {
     const QLatin1Char comma(',');
     return kCountKey + comma + QString::number(count) + comma + field3 + comma + background;
+}
+
+QStringList Entry::storedFields(const QString &line)
+{
+    return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+// A line without a comma has no value.
+QString Entry::storedValue(const QString &line, int recordLine)
+{
+    const int comma = line.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return QString();
+    const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
+    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
+    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
 }

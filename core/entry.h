@@ -93,6 +93,11 @@ struct Entry
     // Accepts any order and ignores words that are not day names ("否" gives no days).
     static Weekdays weekdaysFromText(const QString &text);
     static QString dayName(Qt::DayOfWeek day);
+
+    // The storage file's line rules: a line's comma-separated fields, empty ones kept; and the value of
+    // record line 1..9 (name, sound and command keep their commas; the others end at field 2).
+    static QStringList storedFields(const QString &line);
+    static QString storedValue(const QString &line, int recordLine);
 };
 
 // The storage file's header line: 数量,<count>,背景图片,<background>. Older files have only the

@@ -15,18 +15,12 @@ constexpr int kRecordLines = StorageFile::kRecordLines;
 
 QStringList fields(const QString &line)
 {
-    return line.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+    return Entry::storedFields(line);
 }
 
-// Name, sound and command may hold commas; the other record lines end at their second field.
 QString recordValue(const QString &line, int recordLine)
 {
-    const int comma = line.indexOf(QLatin1Char(','));
-    if (comma < 0)
-        return QString();
-    const bool keepsCommas = recordLine == 3 || recordLine == 6 || recordLine == 7;
-    const int end = keepsCommas ? -1 : line.indexOf(QLatin1Char(','), comma + 1);
-    return end < 0 ? line.mid(comma + 1) : line.mid(comma + 1, end - comma - 1);
+    return Entry::storedValue(line, recordLine);
 }
 
 // The nine keys each followed by its comma, in file order: how every record line must begin.
