@@ -32,7 +32,6 @@ MainWindow::MainWindow(QWidget *parent)
     createToolBar();
     createListArea();
     createTray();
-    createHelp();
     prepareStorage();
     loadEntriesAtStart();
     connectClocks();
@@ -143,12 +142,6 @@ void MainWindow::createTray()
     connect(m_ringer, &Ringer::ringingChanged, this, &MainWindow::updateStopAction);
 }
 
-void MainWindow::createHelp()
-{
-    m_help = new HelpDialog(this);
-    m_help->resizeToWindow(size());
-}
-
 void MainWindow::prepareStorage()
 {
     showNotices(m_storage.prepare());
@@ -185,12 +178,12 @@ void MainWindow::startClocks()
     armWakeUp();
 }
 
-// Just after the window shows: the editor, the heaviest widget, and the sound back end.
+// Just after the window shows: the editor, the heaviest widget. The sound back end waits until an
+// entry is enabled.
 void MainWindow::finishStartingUp()
 {
     m_editor = new EntryEditor(this);
     m_editor->setStore([this](int row, const Entry &entry) { return storeEntry(row, entry); });
-    m_ringer->loadBackEnd();
 }
 
 void MainWindow::trayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -216,8 +209,13 @@ void MainWindow::toggleForcedReminder()
     m_forcedReminderAction->setText(m_forcedReminder ? Texts::kForcedReminderOn : Texts::kForcedReminderOff);
 }
 
+// Made at its first opening: most runs never show it.
 void MainWindow::showHelp()
 {
+    if (!m_help) {
+        m_help = new HelpDialog(this);
+        m_help->resizeToWindow(size());
+    }
     m_help->showHelp(size());
 }
 

@@ -60,7 +60,6 @@ private:
     void createToolBar();
     void createListArea();
     void createTray();
-    void createHelp();
     void prepareStorage();
     void loadEntriesAtStart();
     void connectClocks();
@@ -91,6 +90,7 @@ private:
     void finish(int row);
     void soundEnded(int row);
     void storeStates();
+    void showWhetherArmed();
     void showRowState(int row);
     void showNotices(const StorageResult &result);
     void armWakeUp();
@@ -142,7 +142,7 @@ private:
     QIcon m_trayPlain;
     QIcon m_trayEmpty;
 
-    HelpDialog *m_help = nullptr;
+    HelpDialog *m_help = nullptr; // made when first asked for
     EntryEditor *m_editor = nullptr; // made just after the window shows, so it shows sooner
 
     QTimer m_tickTimer;

@@ -174,7 +174,7 @@ void MainWindow::setEnabled(int row, bool on)
     showRowState(row);
     storeStates();
     carryOut(outcome);
-    setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
+    showWhetherArmed();
     updateSelectionActions();
     armWakeUp();
 }
@@ -249,7 +249,7 @@ EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &entry)
         row < 0 ? m_scheduler.entryAdded(stored, now) : m_scheduler.entryChanged(row, stored, now);
     showEntries(contents, false);
     carryOut(outcome);
-    setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
+    showWhetherArmed();
     armWakeUp();
     return EntryEditor::StoreResult::Stored;
 }

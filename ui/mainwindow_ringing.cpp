@@ -72,7 +72,7 @@ void MainWindow::finish(int row)
 {
     m_ringer->stop(row);
     showRowState(row);
-    setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
+    showWhetherArmed();
     updateSelectionActions();
 }
 
@@ -83,6 +83,15 @@ void MainWindow::showRowState(int row)
     shown->setEnableBox(enabled);
     shown->showEnabledLook(enabled);
     shown->setTimeText(m_scheduler.rowTime(row, SystemClock::now()));
+}
+
+// The tray shows whether anything is enabled; the sound is made ready as soon as something is.
+void MainWindow::showWhetherArmed()
+{
+    const bool armed = m_scheduler.anyEnabled();
+    setTrayIcon(armed ? m_trayColoured : m_trayPlain);
+    if (armed)
+        m_ringer->loadBackEndSoon();
 }
 
 void MainWindow::storeStates()

@@ -19,6 +19,7 @@ Q_LOGGING_CATEGORY(lcRing, "tavrel.ring", QtWarningMsg)
 namespace {
 const QString kBuiltInRing = QStringLiteral("qrc:/res/默认响铃.mp3");
 const int kMessageMs = 10000;
+const int kBackEndDelayMs = 100; // the enabled row and the tray icon are drawn first
 
 bool playableFile(const QString &path)
 {
@@ -29,6 +30,8 @@ bool playableFile(const QString &path)
 
 Ringer::Ringer(QMainWindow *window, QSystemTrayIcon *tray) : QObject(window), m_window(window), m_tray(tray)
 {
+    m_backEndTimer.setSingleShot(true);
+    connect(&m_backEndTimer, &QTimer::timeout, this, &Ringer::loadBackEnd);
 }
 
 Ringer::~Ringer()
@@ -56,9 +59,19 @@ QString Ringer::trayMessage(const RingRequest &request)
     return message;
 }
 
+void Ringer::loadBackEndSoon()
+{
+    if (!m_backEndLoaded && !m_backEndTimer.isActive())
+        m_backEndTimer.start(kBackEndDelayMs);
+}
+
 void Ringer::loadBackEnd()
 {
-    QMediaPlayer player;
+    m_backEndTimer.stop();
+    if (m_backEndLoaded)
+        return;
+    m_backEndLoaded = true;
+    QMediaPlayer player; // no player is kept
     player.setMedia(QUrl(kBuiltInRing)); // loads the decoders too
 }
 
@@ -92,6 +105,8 @@ void Ringer::startSound(int entry, const QString &sound, bool loop)
 
 QMediaPlayer *Ringer::makePlayer(int entry, const QString &sound, bool loop)
 {
+    m_backEndTimer.stop();
+    m_backEndLoaded = true; // this player loads it, if nothing did before
     auto *player = new QMediaPlayer(this);
     auto *playlist = new QMediaPlaylist(player);
     playlist->addMedia(sound.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(sound));

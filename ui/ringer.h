@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <XdgDesktopFile>
 
@@ -42,8 +43,11 @@ public:
     Ringer(QMainWindow *window, QSystemTrayIcon *tray);
     ~Ringer() override;
 
-    // Loads the media back end once, shortly after start, so the first ring does not wait for it
-    // (about 60 ms); no player is kept.
+    // The media back end (the media service, GStreamer and its decoders: several MB) is loaded
+    // only once something may ring, so a list with nothing enabled stays light. loadBackEndSoon()
+    // loads it a moment later, after the click that enabled an entry has been drawn, so the first
+    // ring does not wait for it; a ring that comes first loads it itself. Once per run.
+    void loadBackEndSoon();
     void loadBackEnd();
 
     void ring(const RingRequest &request);
@@ -83,6 +87,8 @@ private:
     QMainWindow *m_window;
     QSystemTrayIcon *m_tray;
     QHash<int, Playing> m_players;
+    bool m_backEndLoaded = false;
+    QTimer m_backEndTimer;
     XdgDesktopFile m_desktopFile;
 };
 
