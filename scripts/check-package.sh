@@ -32,6 +32,7 @@ echo "$me: ${deb##*/}, $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f 
 # --- contents: these files and nothing else -------------------------------------------------
 app_id=org.tavrel.Tavrel
 expected="./usr/bin/tavrel
+./usr/lib/tavrel/libtavrel-media.so
 ./usr/share/applications/tavrel.desktop
 ./usr/share/doc/tavrel/changelog.gz
 ./usr/share/doc/tavrel/copyright

@@ -2,9 +2,9 @@
 #define TAVREL_ENTRYEDITOR_H
 
 #include "core/entry.h"
+#include "ui/mediabackend.h"
 
 #include <QDialog>
-#include <QMediaPlayer>
 
 #include <array>
 #include <functional>
@@ -88,7 +88,6 @@ private slots:
     void repeatListToggled();
     void dayToggled();
     void togglePreview();
-    void previewStatusChanged(QMediaPlayer::MediaStatus status);
     void closeAndReset();
 
 private:
@@ -123,10 +122,10 @@ private:
     int m_editedRow = -1;      // -1: a new entry
     bool m_keptEnabled = true; // an edit keeps the entry's enabled state
     Entry::Kind m_kind = Entry::Kind::Alarm;
-    bool m_repeatListOpen = false;     // follows the summary item's expand and collapse signals
-    QString m_soundPath;               // empty: the built-in ring
-    QString m_commandPath;             // empty: no command file
-    QMediaPlayer *m_preview = nullptr; // exists only while a preview plays
+    bool m_repeatListOpen = false; // follows the summary item's expand and collapse signals
+    QString m_soundPath;           // empty: the built-in ring
+    QString m_commandPath;         // empty: no command file
+    QObject *m_preview = nullptr;  // exists only while a preview plays
 
     QPushButton *m_alarmButton = nullptr;
     QPushButton *m_timerButton = nullptr;

@@ -9,7 +9,6 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
-#include <QMediaPlaylist>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -107,24 +106,18 @@ void EntryEditor::togglePreview()
         stopPreview();
         return;
     }
-    m_preview = new QMediaPlayer(this);
+    MediaBackEnd *backEnd = mediaBackEnd();
+    if (!backEnd)
+        return;
+    const QUrl url = m_soundPath.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(m_soundPath);
+    // A once-only sound that has run out leaves the player without media.
+    m_preview = backEnd->makePlayer(this, url, m_loopBox->isChecked(), [this](QObject *, SoundEvent event) {
+        if (event == SoundEvent::RanOut)
+            stopPreview();
+    });
     m_preview->setObjectName(QStringLiteral("previewPlayer"));
-    auto *playlist = new QMediaPlaylist(m_preview);
-    playlist->addMedia(m_soundPath.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(m_soundPath));
-    playlist->setPlaybackMode(m_loopBox->isChecked() ? QMediaPlaylist::Loop
-                                                     : QMediaPlaylist::CurrentItemOnce);
-    m_preview->setPlaylist(playlist);
-    connect(m_preview, &QMediaPlayer::mediaStatusChanged, this, &EntryEditor::previewStatusChanged);
-    m_preview->setVolume(100);
-    m_preview->play();
+    backEnd->play(m_preview);
     m_previewButton->setText(kStop);
-}
-
-// A once-only playlist that has run out leaves the player without media.
-void EntryEditor::previewStatusChanged(QMediaPlayer::MediaStatus status)
-{
-    if (status == QMediaPlayer::NoMedia)
-        stopPreview();
 }
 
 void EntryEditor::stopPreview()
@@ -132,9 +125,7 @@ void EntryEditor::stopPreview()
     m_previewButton->setText(kPlay);
     if (!m_preview)
         return;
-    QMediaPlayer *player = m_preview;
+    QObject *player = m_preview;
     m_preview = nullptr;
-    player->disconnect(this);
-    player->stop();
-    player->deleteLater(); // this may run inside the player's own signal
+    mediaBackEnd()->discard(player); // this may run inside the player's own signal
 }

@@ -142,7 +142,7 @@ private:
     QIcon m_trayPlain;
     QIcon m_trayEmpty;
 
-    HelpDialog *m_help = nullptr; // made when first asked for
+    HelpDialog *m_help = nullptr;    // made when first asked for
     EntryEditor *m_editor = nullptr; // made just after the window shows, so it shows sooner
 
     QTimer m_tickTimer;

@@ -8,8 +8,6 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QMediaPlayer>
-#include <QMediaPlaylist>
 #include <QProcess>
 #include <QSystemTrayIcon>
 #include <QUrl>
@@ -71,8 +69,8 @@ void Ringer::loadBackEnd()
     if (m_backEndLoaded)
         return;
     m_backEndLoaded = true;
-    QMediaPlayer player; // no player is kept
-    player.setMedia(QUrl(kBuiltInRing)); // loads the decoders too
+    if (MediaBackEnd *backEnd = mediaBackEnd())
+        backEnd->load(QUrl(kBuiltInRing));
 }
 
 void Ringer::ring(const RingRequest &request)
@@ -98,47 +96,52 @@ void Ringer::startSound(int entry, const QString &sound, bool loop)
         Prompt::show(m_window, Texts::soundFailed(chosen));
         chosen.clear();
     }
-    m_players.insert(entry, Playing{makePlayer(entry, chosen, loop), chosen, loop});
-    m_players[entry].player->play();
+    QObject *player = makePlayer(chosen, loop);
+    if (!player) { // no media module: the ring goes on without a sound
+        QMetaObject::invokeMethod(
+            this, [this, entry] { emit soundEnded(entry); }, Qt::QueuedConnection);
+        return;
+    }
+    m_players.insert(entry, Playing{player, chosen, loop});
+    mediaBackEnd()->play(player);
     emit ringingChanged();
 }
 
-QMediaPlayer *Ringer::makePlayer(int entry, const QString &sound, bool loop)
+QObject *Ringer::makePlayer(const QString &sound, bool loop)
 {
     m_backEndTimer.stop();
     m_backEndLoaded = true; // this player loads it, if nothing did before
-    auto *player = new QMediaPlayer(this);
-    auto *playlist = new QMediaPlaylist(player);
-    playlist->addMedia(sound.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(sound));
-    playlist->setPlaybackMode(loop ? QMediaPlaylist::Loop : QMediaPlaylist::CurrentItemOnce);
-    player->setPlaylist(playlist);
-    player->setVolume(100);
-
-    connect(player, &QMediaPlayer::stateChanged, this, [this, player](QMediaPlayer::State state) {
-        const int row = rowOf(player);
-        if (state == QMediaPlayer::PlayingState)
-            qCInfo(lcRing, "playing entry=%d ms=%lld", row, stamp());
-        else if (state == QMediaPlayer::StoppedState)
-            playerStopped(row, player);
-    });
-    connect(player, &QMediaPlayer::mediaStatusChanged, this,
-            [this, player](QMediaPlayer::MediaStatus status) {
-                const int row = rowOf(player);
-                if (status == QMediaPlayer::BufferedMedia)
-                    qCInfo(lcRing, "buffered entry=%d ms=%lld", row, stamp());
-                else if (status == QMediaPlayer::InvalidMedia && row >= 0)
-                    soundFailed(row);
-            });
-    connect(player, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this, [this, player] {
-        const int row = rowOf(player);
-        if (row >= 0)
-            soundFailed(row);
-    });
-    Q_UNUSED(entry);
-    return player;
+    MediaBackEnd *backEnd = mediaBackEnd();
+    if (!backEnd)
+        return nullptr;
+    const QUrl url = sound.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(sound);
+    return backEnd->makePlayer(this, url, loop,
+                               [this](QObject *player, SoundEvent event) { playerEvent(player, event); });
 }
 
-int Ringer::rowOf(const QMediaPlayer *player) const
+void Ringer::playerEvent(QObject *player, SoundEvent event)
+{
+    const int row = rowOf(player);
+    switch (event) {
+    case SoundEvent::Playing:
+        qCInfo(lcRing, "playing entry=%d ms=%lld", row, stamp());
+        break;
+    case SoundEvent::Buffered:
+        qCInfo(lcRing, "buffered entry=%d ms=%lld", row, stamp());
+        break;
+    case SoundEvent::Stopped:
+        playerStopped(row, player);
+        break;
+    case SoundEvent::Failed:
+        if (row >= 0)
+            soundFailed(row);
+        break;
+    case SoundEvent::RanOut:
+        break; // Stopped follows
+    }
+}
+
+int Ringer::rowOf(const QObject *player) const
 {
     for (auto it = m_players.cbegin(); it != m_players.cend(); ++it) {
         if (it.value().player == player)
@@ -163,7 +166,7 @@ void Ringer::soundFailed(int entry)
     startSound(entry, QString(), failed.loop);
 }
 
-void Ringer::playerStopped(int entry, QMediaPlayer *player)
+void Ringer::playerStopped(int entry, QObject *player)
 {
     if (entry < 0 || m_players.value(entry).player != player)
         return; // stopped by us, or already replaced
@@ -174,12 +177,9 @@ void Ringer::playerStopped(int entry, QMediaPlayer *player)
 
 void Ringer::release(int entry)
 {
-    QMediaPlayer *player = m_players.take(entry).player;
-    if (!player)
-        return;
-    player->disconnect(this);
-    player->stop();
-    player->deleteLater(); // may be inside one of its own signals
+    QObject *player = m_players.take(entry).player;
+    if (player)
+        mediaBackEnd()->discard(player); // may be inside one of its own signals
 }
 
 void Ringer::stop(int entry)
@@ -215,8 +215,8 @@ void Ringer::runCommandFile(const QString &path)
     if (!QFileInfo(path).isFile())
         return;
     if (path.endsWith(QStringLiteral(".desktop"))) {
-        m_desktopFile.load(path);
-        QStringList exec = m_desktopFile.expandExecString(QStringList());
+        MediaBackEnd *backEnd = mediaBackEnd();
+        QStringList exec = backEnd ? backEnd->desktopEntryCommand(path) : QStringList();
         const QString program = exec.isEmpty() ? QString() : exec.takeFirst();
         QProcess::startDetached(program, exec);
     } else if (path.endsWith(QStringLiteral(".sh"))) {

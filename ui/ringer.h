@@ -2,6 +2,7 @@
 #define TAVREL_RINGER_H
 
 #include "core/entry.h"
+#include "ui/mediabackend.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -10,10 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <XdgDesktopFile>
-
 class QMainWindow;
-class QMediaPlayer;
 class QSystemTrayIcon;
 
 // A trace of the moments that make up a ring, for measuring how late a ring is heard:
@@ -69,18 +67,19 @@ signals:
 
 private:
     void startSound(int entry, const QString &sound, bool loop);
-    QMediaPlayer *makePlayer(int entry, const QString &sound, bool loop);
-    int rowOf(const QMediaPlayer *player) const;
+    QObject *makePlayer(const QString &sound, bool loop);
+    void playerEvent(QObject *player, SoundEvent event);
+    int rowOf(const QObject *player) const;
     void soundFailed(int entry);
-    void playerStopped(int entry, QMediaPlayer *player);
+    void playerStopped(int entry, QObject *player);
     void release(int entry);
     void runCommandFile(const QString &path);
     void raiseReminder(const QString &name);
 
     struct Playing
     {
-        QMediaPlayer *player = nullptr;
-        QString sound; // empty: the built-in ring
+        QObject *player = nullptr; // the media module's; null when it could not be loaded
+        QString sound;             // empty: the built-in ring
         bool loop = false;
     };
 
@@ -89,7 +88,6 @@ private:
     QHash<int, Playing> m_players;
     bool m_backEndLoaded = false;
     QTimer m_backEndTimer;
-    XdgDesktopFile m_desktopFile;
 };
 
 #endif // TAVREL_RINGER_H
