@@ -51,6 +51,7 @@ class TestScheduleRun : public QObject
 private slots:
     void initTestCase();
     void cleanup();
+    void soundIsReadyBeforeTheFirstRing();
     void timerCountsDownAndRings_data();
     void timerCountsDownAndRings();
     void alarmRings_data();
@@ -87,6 +88,31 @@ void TestScheduleRun::initTestCase()
 void TestScheduleRun::cleanup()
 {
     TestSupport::closeAllPrompts();
+}
+
+// Enabling an entry prepares the sound a moment later, before anything rings, so the first ring
+// does not wait for it. Must run before any other test here rings.
+void TestScheduleRun::soundIsReadyBeforeTheFirstRing()
+{
+    TestHome home;
+    Rig::Window r({alarm(QStringLiteral("起床"), QStringLiteral("07:30")),
+                   timer(QStringLiteral("泡茶"), QStringLiteral("00:00:02"))},
+                  home);
+    QVERIFY(r.d->waitForEditor());
+    QTest::qWait(300);
+    QVERIFY(!TestSupport::libraryMapped(QStringLiteral("tavrel-media")));
+
+    r.d->clickBox(1);
+    QVERIFY(!TestSupport::libraryMapped(QStringLiteral("tavrel-media"))); // the click is drawn first
+    QTRY_VERIFY(TestSupport::libraryMapped(QStringLiteral("gstmediaplayer")));
+    QVERIFY(!r.d->ringPlayer()); // nothing rang: the clock stands still
+
+    r.step(2000);
+    QCOMPARE(r.rings, QStringList{QStringLiteral("1 星期一 00:00:02")});
+    QMediaPlayer *player = r.d->ringPlayer();
+    QVERIFY(player);
+    QTRY_COMPARE(player->state(), QMediaPlayer::PlayingState);
+    r.stopAction()->trigger();
 }
 
 void TestScheduleRun::timerCountsDownAndRings_data()

@@ -106,6 +106,7 @@ private slots:
     void editorComesJustAfterTheWindow_data();
     void editorComesJustAfterTheWindow();
     void bringToFrontRestoresTheWindow();
+    void soundWaitsUntilSomethingIsEnabled();
     void quitEndsTheEventLoop_data();
     void quitEndsTheEventLoop();
 };
@@ -377,6 +378,33 @@ void TestStartup::bringToFrontRestoresTheWindow()
     w->bringToFront();
     QTRY_VERIFY(!w->isMinimized());
     QVERIFY(w->isVisible());
+}
+
+// Entries start disabled, so a start loads nothing of the sound (its module, the media service).
+// A timer of no time rings the moment it is enabled, before the sound was prepared: it still
+// plays. Must run before any other test here rings.
+void TestStartup::soundWaitsUntilSomethingIsEnabled()
+{
+    TestHome home;
+    Rec bread;
+    bread.type = QStringLiteral("计时器");
+    bread.name = QStringLiteral("面包");
+    bread.time = QStringLiteral("00:00:00");
+    home.writeStorage(file({Rec(), bread})); // both stored enabled
+    auto w = startWindow();
+    WindowDriver d(w.get());
+    QVERIFY(d.waitForEditor()); // the start-up has finished
+    QTest::qWait(300);
+    QVERIFY(!TestSupport::libraryMapped(QStringLiteral("tavrel-media")));
+    QVERIFY(!TestSupport::libraryMapped(QStringLiteral("gstmediaplayer")));
+
+    d.clickBox(1);
+    QMediaPlayer *player = d.ringPlayer();
+    QVERIFY(player);
+    QTRY_COMPARE(player->state(), QMediaPlayer::PlayingState);
+    QVERIFY(TestSupport::libraryMapped(QStringLiteral("gstmediaplayer")));
+    d.action(QStringLiteral("停止"))->trigger();
+    QTRY_VERIFY(!d.ringPlayer());
 }
 
 void TestStartup::quitEndsTheEventLoop_data()

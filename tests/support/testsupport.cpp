@@ -118,6 +118,16 @@ QStringList shownPromptTexts()
     return texts;
 }
 
+bool libraryMapped(const QString &name)
+{
+    const QString maps = QString::fromUtf8(readFile(QStringLiteral("/proc/self/maps")));
+    for (const QStringRef &line : maps.splitRef(QLatin1Char('\n'))) {
+        if (line.mid(line.lastIndexOf(QLatin1Char('/')) + 1).contains(name))
+            return true;
+    }
+    return false;
+}
+
 void closeAllPrompts()
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {

@@ -33,6 +33,8 @@ void writeFile(const QString &path, const QByteArray &bytes);
 // The texts of every message box currently shown.
 QStringList shownPromptTexts();
 void closeAllPrompts();
+// Whether this process has mapped a library whose file name contains `name` (Linux).
+bool libraryMapped(const QString &name);
 } // namespace TestSupport
 
 // Use instead of QTEST_MAIN so every test process shares the same set-up.
