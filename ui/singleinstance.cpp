@@ -1,14 +1,21 @@
 #include "ui/singleinstance.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QVariantMap>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 // What the running program offers on the bus: the desktop's standard way to ask an application
@@ -36,16 +43,15 @@ const char applicationInterface[] = "org.freedesktop.Application";
 } // namespace
 
 SingleInstance::SingleInstance(const QString &serviceName, const QString &lockPath, QObject *parent)
-    : QObject(parent), m_serviceName(serviceName), m_lock(lockPath)
+    : QObject(parent), m_serviceName(serviceName), m_lockPath(lockPath)
 {
-    // The holder may run for weeks; only a lock whose process is gone may be taken over.
-    m_lock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance()
 {
     if (m_ownsName)
         QDBusConnection::sessionBus().unregisterService(m_serviceName);
+    releaseLock();
 }
 
 QString SingleInstance::defaultServiceName()
@@ -148,13 +154,39 @@ int SingleInstance::reportSecondLaunch(Outcome outcome)
     return 1;
 }
 
+// The lock is the kernel's (flock): it lasts exactly as long as this program, however it ends, so
+// a lock left by a killed program is free and one held for weeks stays held, with no guessing from
+// the file. The file says who holds it in the three lines QLockFile writes, so a launch that uses
+// QLockFile on the same file tells a live holder from a dead one too. Nothing is flushed to disk:
+// the lock means nothing after a reboot.
 bool SingleInstance::takeLock()
 {
-    if (m_lock.tryLock(0))
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    m_lockFd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lockFd < 0) // a runtime directory we cannot write must not keep the user from the alarms
         return true;
-    // Only a lock held by a live program stops us; a runtime directory we cannot write must not
-    // keep the user from the alarms.
-    return m_lock.error() != QLockFile::LockFailedError;
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        return !heldElsewhere;
+    }
+    const QByteArray holder =
+        QByteArray::number(qint64(getpid())) + '\n' +
+        QFile::encodeName(QFileInfo(QCoreApplication::applicationFilePath()).fileName()) + '\n' +
+        QSysInfo::machineHostName().toLocal8Bit() + '\n';
+    if (::ftruncate(m_lockFd, 0) != 0 || ::write(m_lockFd, holder.constData(), size_t(holder.size())) < 0)
+        qWarning("Tavrel could not note its process in %s", path.constData());
+    return true;
+}
+
+// The file stays: removing it would let a launch that opened it just before lock a file nobody
+// else can find any more.
+void SingleInstance::releaseLock()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 #include "singleinstance.moc"

@@ -2,7 +2,6 @@
 #define TAVREL_SINGLEINSTANCE_H
 
 #include <QDBusMessage>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -51,9 +50,11 @@ private:
     QDBusMessage askOwnerToShow() const;
     static bool ownerHasGone(const QDBusMessage &answer);
     bool takeLock();
+    void releaseLock();
 
     QString m_serviceName;
-    QLockFile m_lock;
+    QString m_lockPath;
+    int m_lockFd = -1; // holds the lock while open
     bool m_ownsName = false;
 };
 
