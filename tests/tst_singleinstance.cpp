@@ -98,8 +98,8 @@ private slots:
     void secondLaunch();
     void simultaneousLaunches_data() { secondLaunch_data(); }
     void simultaneousLaunches();
-    void lockOfKilledProgram_data() { secondLaunch_data(); }
-    void lockOfKilledProgram();
+    void lockOfEndedProgram_data();
+    void lockOfEndedProgram();
     void longHeldLockStaysHeld();
     void ownerThatDoesNotAnswer();
     void programInAnotherSession();
@@ -204,14 +204,29 @@ void TestSingleInstance::simultaneousLaunches()
     QTRY_COMPARE(first->shows(), 5 * showsPerLaunch);
 }
 
-// A program killed without clean-up leaves its lock file; the next launch takes it over.
-void TestSingleInstance::lockOfKilledProgram()
+void TestSingleInstance::lockOfEndedProgram_data()
+{
+    QTest::addColumn<bool>("withBus");
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("killed, session bus") << true << true;
+    QTest::newRow("killed, no bus") << false << true;
+    QTest::newRow("quit, session bus") << true << false;
+    QTest::newRow("quit, no bus") << false << false;
+}
+
+// A program that ended, killed without clean-up or quit, leaves the lock free for the next launch.
+void TestSingleInstance::lockOfEndedProgram()
 {
     QFETCH(bool, withBus);
+    QFETCH(bool, killed);
     auto first = launch(withBus);
     QCOMPARE(first->outcome(), QStringLiteral("first"));
-    first->killHard();
-    QVERIFY(QFile::exists(m_lockPath));
+    if (killed) {
+        first->killHard();
+        QVERIFY(QFile::exists(m_lockPath));
+    } else {
+        first.reset();
+    }
     auto next = launch(withBus);
     QCOMPARE(next->outcome(), QStringLiteral("first"));
 }
