@@ -31,8 +31,9 @@ echo "$me: ${deb##*/}, $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f 
 
 # --- contents: these files and nothing else -------------------------------------------------
 app_id=org.tavrel.Tavrel
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -dumpmachine)
 expected="./usr/bin/tavrel
-./usr/lib/tavrel/libtavrel-media.so
+./usr/lib/$multiarch/tavrel/libtavrel-media.so
 ./usr/share/applications/tavrel.desktop
 ./usr/share/doc/tavrel/changelog.gz
 ./usr/share/doc/tavrel/copyright
