@@ -134,12 +134,8 @@ Outcome Scheduler::advance(const Instant &now)
 Outcome Scheduler::soundEnded(int i, const Instant &now)
 {
     Outcome out;
-    if (i >= 0 && i < count() && m_states.at(i).phase == Phase::Ringing) {
-        if (m_entries.at(i).ringsOnce())
-            finish(i, out);
-        else
-            ringEnded(i);
-    }
+    if (i >= 0 && i < count() && m_states.at(i).phase == Phase::Ringing)
+        endRing(i, out);
     out.append(advance(now));
     return out;
 }
@@ -151,10 +147,7 @@ Outcome Scheduler::stop(const Instant &now)
         if (m_states.at(i).phase != Phase::Ringing)
             continue;
         out.silenced << i;
-        if (m_entries.at(i).ringsOnce())
-            finish(i, out);
-        else
-            ringEnded(i);
+        endRing(i, out);
     }
     out.append(advance(now));
     return out;
@@ -289,9 +282,13 @@ void Scheduler::finish(int i, Outcome &out)
     out.finished << i;
 }
 
-void Scheduler::ringEnded(int i)
+// A once-only entry is done; a repeating one waits for its next due time.
+void Scheduler::endRing(int i, Outcome &out)
 {
-    m_states[i].phase = Phase::Armed;
+    if (m_entries.at(i).ringsOnce())
+        finish(i, out);
+    else
+        m_states[i].phase = Phase::Armed;
 }
 
 qint64 Scheduler::alarmNextDueMs(int i, qint64 nowMs) const

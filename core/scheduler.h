@@ -121,7 +121,7 @@ private:
     void arm(int i, const Instant &now);
     void switchOff(int i, const Instant &now, Outcome &out);
     void finish(int i, Outcome &out);
-    void ringEnded(int i);
+    void endRing(int i, Outcome &out);
     void advanceAlarm(int i, const Instant &now, Outcome &out);
     void advanceTimer(int i, const Instant &now, Outcome &out);
     qint64 alarmNextDueMs(int i, qint64 nowMs) const;

@@ -4,6 +4,7 @@
 // new content, and the list and the file agree again after the next change.
 #include "core/clock.h"
 #include "core/storagefile.h"
+#include "support/filefaults.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
 
@@ -24,37 +25,6 @@ const QString kSaved = QStringLiteral("保存成功。");
 const QString kSaveUnreadable = QStringLiteral("无法读取存储文件，本次没有保存，请稍后再试。");
 const QString kSaveUnwritable = QStringLiteral("无法写入存储文件，本次没有保存，请检查文档目录后再试。");
 const QString kDeleteUnwritable = QStringLiteral("无法写入存储文件，条目没有删除，请检查文档目录后再试。");
-
-// Root reads and writes through any file mode. For the length of one test the GUI thread, which
-// does all file work, gives up that override and meets modes as every other user does.
-class AsOrdinaryUser
-{
-public:
-    AsOrdinaryUser()
-    {
-        m_saved = capabilities();
-        __user_cap_data_struct data[2] = {m_saved[0], m_saved[1]};
-        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-            data[cap / 32].effective &= ~(1u << (cap % 32));
-        setCapabilities(data);
-    }
-    ~AsOrdinaryUser() { setCapabilities(m_saved.data()); }
-
-private:
-    static std::array<__user_cap_data_struct, 2> capabilities()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        std::array<__user_cap_data_struct, 2> data{};
-        syscall(SYS_capget, &header, data.data());
-        return data;
-    }
-    static void setCapabilities(__user_cap_data_struct *data)
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        syscall(SYS_capset, &header, data);
-    }
-    std::array<__user_cap_data_struct, 2> m_saved;
-};
 
 // A small tmpfs over a directory, filled to the last byte by a file that can be removed again.
 class FullDisk

@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/storagefile.h"
 #include "fuzz/storageinvariants.h"
+#include "support/filefaults.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
 
@@ -45,27 +46,6 @@ QList<int> changedLines(const QByteArray &before, const QByteArray &after)
     }
     return changed;
 }
-
-// Files larger than this cannot be written while a FileSizeLimit is alive, so a copy of a
-// larger file fails while a shorter rewrite still succeeds.
-constexpr rlim_t kSmallFileLimit = 8192;
-
-class FileSizeLimit
-{
-public:
-    FileSizeLimit()
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = kSmallFileLimit;
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // a ring that sounds goes on with its sound, and a ring plays the sound the file names. (The
 // loading at start is tst_startup's, the rows themselves tst_rows'.)
 #include "core/clock.h"
+#include "support/storedrecords.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
 
@@ -12,51 +13,6 @@
 #include <memory>
 
 namespace {
-
-struct Rec
-{
-    QString type = QStringLiteral("闹钟");
-    QString name = QStringLiteral("起床");
-    QString time = QStringLiteral("07:30");
-    QString repeat = QStringLiteral("否");
-    QString sound = QStringLiteral("默认响铃");
-    QString command = QStringLiteral("无");
-    QString loop = QStringLiteral("否");
-    QString state = QStringLiteral("开启");
-    bool eightLines = false;
-};
-
-QByteArray record(int number, const Rec &r)
-{
-    QString s = QStringLiteral("序号,%1\n类型,%2\n名称,%3\n时间,%4\n每周重复,%5\n声音文件,%6\n")
-                    .arg(number)
-                    .arg(r.type, r.name, r.time, r.repeat, r.sound);
-    if (!r.eightLines)
-        s += QStringLiteral("命令文件,") + r.command + QLatin1Char('\n');
-    s += QStringLiteral("重复闹铃,") + r.loop + QStringLiteral("\n状态,") + r.state + QLatin1Char('\n');
-    return s.toUtf8();
-}
-
-QByteArray file(const QList<Rec> &recs, const QByteArray &header = QByteArray())
-{
-    QByteArray out = header.isEmpty() ? "数量," + QByteArray::number(recs.size()) + ",背景图片,无\n" : header;
-    for (int i = 0; i < recs.size(); ++i)
-        out += record(i + 1, recs.at(i));
-    return out;
-}
-
-QList<Rec> alarms(int n, bool eightLines = false)
-{
-    QList<Rec> recs;
-    for (int i = 0; i < n; ++i) {
-        Rec r;
-        r.name = QStringLiteral("闹钟%1").arg(i);
-        r.time = QStringLiteral("%1:15").arg(i % 24, 2, 10, QLatin1Char('0'));
-        r.eightLines = eightLines;
-        recs << r;
-    }
-    return recs;
-}
 
 // A timer of one second: enabled and a second later it rings.
 Rec oneSecondTimer(const QString &loop = QStringLiteral("是"))

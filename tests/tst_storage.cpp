@@ -4,6 +4,8 @@
 #include "core/storagefile.h"
 #include "fuzz/storageinvariants.h"
 #include "support/corehome.h"
+#include "support/filefaults.h"
+#include "support/storedrecords.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -25,39 +27,6 @@ using Failure = StorageResult::Failure;
 Q_DECLARE_METATYPE(Entry)
 
 namespace {
-
-// One record as its fields; eightLines gives the old form without the command line.
-struct Rec
-{
-    QString type = QStringLiteral("闹钟");
-    QString name = QStringLiteral("起床");
-    QString time = QStringLiteral("07:30");
-    QString repeat = QStringLiteral("否");
-    QString sound = QStringLiteral("默认响铃");
-    QString command = QStringLiteral("无");
-    QString loop = QStringLiteral("否");
-    QString state = QStringLiteral("开启");
-    bool eightLines = false;
-};
-
-QByteArray record(int number, const Rec &r)
-{
-    QString s = QStringLiteral("序号,%1\n类型,%2\n名称,%3\n时间,%4\n每周重复,%5\n声音文件,%6\n")
-                    .arg(number)
-                    .arg(r.type, r.name, r.time, r.repeat, r.sound);
-    if (!r.eightLines)
-        s += QStringLiteral("命令文件,") + r.command + QLatin1Char('\n');
-    s += QStringLiteral("重复闹铃,") + r.loop + QStringLiteral("\n状态,") + r.state + QLatin1Char('\n');
-    return s.toUtf8();
-}
-
-QByteArray file(const QList<Rec> &recs, const QByteArray &header = QByteArray())
-{
-    QByteArray out = header.isEmpty() ? "数量," + QByteArray::number(recs.size()) + ",背景图片,无\n" : header;
-    for (int i = 0; i < recs.size(); ++i)
-        out += record(i + 1, recs.at(i));
-    return out;
-}
 
 QList<Rec> named(const QStringList &names, bool eightLines = false)
 {
@@ -128,58 +97,6 @@ QStringList namesIn(const QByteArray &bytes)
         names << all.value(1 + r * 9 + 2).section(QLatin1Char(','), 1);
     return names;
 }
-
-// Root reads and writes through any file mode. For the length of one test this thread gives up
-// that override and meets modes as every other user does.
-class AsOrdinaryUser
-{
-public:
-    AsOrdinaryUser()
-    {
-        m_saved = capabilities();
-        __user_cap_data_struct data[2] = {m_saved[0], m_saved[1]};
-        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-            data[cap / 32].effective &= ~(1u << (cap % 32));
-        setCapabilities(data);
-    }
-    ~AsOrdinaryUser() { setCapabilities(m_saved.data()); }
-
-private:
-    static std::array<__user_cap_data_struct, 2> capabilities()
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        std::array<__user_cap_data_struct, 2> data{};
-        syscall(SYS_capget, &header, data.data());
-        return data;
-    }
-    static void setCapabilities(__user_cap_data_struct *data)
-    {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-        syscall(SYS_capset, &header, data);
-    }
-    std::array<__user_cap_data_struct, 2> m_saved;
-};
-
-// While alive, no file larger than kSmallFileLimit can be written: copying a large file fails
-// while a shorter rewrite would still succeed.
-constexpr rlim_t kSmallFileLimit = 8192;
-
-class FileSizeLimit
-{
-public:
-    FileSizeLimit()
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = kSmallFileLimit;
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 
@@ -1208,8 +1125,8 @@ QList<QByteArray> mutationBases()
 void TestStorage::mutatedFilesSurvive()
 {
     const quint32 replayKey = qEnvironmentVariableIsSet("TAVREL_MUTATION_REPLAY")
-                             ? quint32(qEnvironmentVariableIntValue("TAVREL_MUTATION_REPLAY"))
-                             : QRandomGenerator::global()->generate();
+                                  ? quint32(qEnvironmentVariableIntValue("TAVREL_MUTATION_REPLAY"))
+                                  : QRandomGenerator::global()->generate();
     const int runs = qEnvironmentVariableIntValue("TAVREL_MUTATIONS") > 0
                          ? qEnvironmentVariableIntValue("TAVREL_MUTATIONS")
                          : 1500;
