@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -235,10 +236,22 @@ bool EntryRow::hasCommandFile() const
     return !m_entry.command.isEmpty() && QFileInfo(m_entry.command).isFile();
 }
 
+// Rows share the few scaled type icons: decoding the picture again for each row cost more than
+// the rest of making the row.
 void EntryRow::showTypeIcon(bool enabled, Qt::TransformationMode mode)
 {
-    const QImage image(typeIconPath(m_entry.kind, enabled));
-    m_icon->setPixmap(QPixmap::fromImage(image.scaled(m_icon->size(), Qt::KeepAspectRatio, mode)));
+    const QString path = typeIconPath(m_entry.kind, enabled);
+    const QString key = QStringLiteral("tavrel-row-icon %1 %2 %3x%4")
+                            .arg(path)
+                            .arg(int(mode))
+                            .arg(m_icon->width())
+                            .arg(m_icon->height());
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QPixmap::fromImage(QImage(path).scaled(m_icon->size(), Qt::KeepAspectRatio, mode));
+        QPixmapCache::insert(key, pixmap);
+    }
+    m_icon->setPixmap(pixmap);
 }
 
 void EntryRow::showCommandIcon(bool enabled)
