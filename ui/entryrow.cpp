@@ -20,7 +20,6 @@ const QSize kNameSize(100, 30);
 const QSize kBoxSize(40, 30);
 const int kRowHeight = 40;
 const int kRowMargin = 20;
-const QString kLineStyle = QStringLiteral("background-color:lightGray");
 const QString kBoxStyle = QStringLiteral(
     "QCheckBox::indicator { top: -3px;left: 15px; border: 2px solid black;border-radius: 4px; "
     "width: 16px;height: 16px;} QCheckBox::indicator:checked {image: url(:/res/勾2.png); border: 2px "
@@ -33,10 +32,16 @@ QString typeIconPath(Entry::Kind kind, bool enabled)
     return enabled ? QStringLiteral(":/res/计时器-彩色.png") : QStringLiteral(":/res/计时器.png");
 }
 
+// A light grey strip with a line down its middle. Painted from its palette, not a style sheet: a
+// sheet is parsed again for every widget that carries one, two per row.
 QFrame *verticalLine(QWidget *parent)
 {
     auto *line = new QFrame(parent);
-    line->setStyleSheet(kLineStyle);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, QColor(0xd3, 0xd3, 0xd3)); // "lightgray" of a style sheet
+    line->setPalette(palette);
+    line->setBackgroundRole(QPalette::Window); // not the row button's role, which it would inherit
+    line->setAutoFillBackground(true);
     line->setFrameShape(QFrame::VLine);
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);
