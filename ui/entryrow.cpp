@@ -1,6 +1,8 @@
 #include "ui/entryrow.h"
 
 #include "core/texts.h"
+#include "ui/buttonface.h"
+#include "ui/timelabel.h"
 
 #include <QCheckBox>
 #include <QFileIconProvider>
@@ -9,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -60,33 +64,6 @@ QImage greyWithoutBackground(const QImage &image)
 
 } // namespace
 
-// A label that can paint as if it were empty while keeping its text.
-class TimeLabel : public QLabel
-{
-public:
-    using QLabel::QLabel;
-
-    bool isBlank() const { return m_blank; }
-    bool setBlank(bool blank)
-    {
-        const bool changed = m_blank != blank;
-        m_blank = blank;
-        return changed;
-    }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        if (m_blank)
-            QFrame::paintEvent(event); // the frame alone, as an empty label paints
-        else
-            QLabel::paintEvent(event);
-    }
-
-private:
-    bool m_blank = false;
-};
-
 EntryRow::EntryRow(QWidget *parent) : QPushButton(parent)
 {
     setCheckable(true);
@@ -102,7 +79,8 @@ void EntryRow::createWidgets()
     m_time = new TimeLabel(this);
     m_time->setFixedSize(kTimeSize);
     m_time->setAlignment(Qt::AlignHCenter);
-    m_time->setTextFormat(Qt::PlainText); // digits only: no need to look for markup each second
+    m_time->setBackdrop(
+        [this](QPainter *painter, const QRect &area) { return paintBehindTime(painter, area); });
     m_name = new QLabel(this);
     m_name->setFixedSize(kNameSize);
     m_name->setAlignment(Qt::AlignHCenter);
@@ -275,6 +253,50 @@ void EntryRow::describe()
     words << (m_entry.enabled ? Texts::kEnabledWord : Texts::kDisabledWord);
     setAccessibleName(words.join(QLatin1Char(' ')));
     m_box->setAccessibleName(Texts::kEnableBoxPrefix + m_entry.name);
+}
+
+// The blink repaints the time of every running row twice a second. Behind each time the style
+// would work out the button's colours and gradient again; the face is drawn once per look and
+// copied instead (ButtonFace says where that is the same to the pixel).
+void EntryRow::paintEvent(QPaintEvent *event)
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    if (!ButtonFace::isKept(this, option)) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, ButtonFace::face(this, option));
+}
+
+// The time label paints the row behind itself, so the blink repaints the labels alone and not
+// the rows and the list under them. That holds where the row's face is opaque under the label.
+bool EntryRow::paintBehindTime(QPainter *painter, const QRect &area) const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const bool focused = option.state & QStyle::State_HasFocus;
+    QStyleOptionButton unfocused = option;
+    unfocused.state &= ~QStyle::State_HasFocus;
+    if (!ButtonFace::isKept(this, unfocused))
+        return false;
+    const QPixmap face = ButtonFace::face(this, unfocused);
+    if (!ButtonFace::isOpaqueWithin(face, area))
+        return false;
+    if (focused) {
+        // The focus frame over the face: drawn by the style as the row draws it, here clipped to the label.
+        painter->translate(-area.topLeft());
+        style()->drawControl(QStyle::CE_PushButton, &option, painter, this);
+        painter->translate(area.topLeft());
+        return true;
+    }
+    const qreal ratio = face.devicePixelRatio();
+    painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
+    painter->drawPixmap(QRect(QPoint(0, 0), area.size()), face,
+                        QRect(area.topLeft() * ratio, area.size() * ratio));
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return true;
 }
 
 void EntryRow::keyPressEvent(QKeyEvent *event)

@@ -60,12 +60,14 @@ signals:
     void deleteRequested();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
+    bool paintBehindTime(QPainter *painter, const QRect &area) const;
     void createWidgets();
     void layOut(int windowWidth);
     void showTypeIcon(bool enabled, Qt::TransformationMode mode);

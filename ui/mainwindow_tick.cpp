@@ -42,16 +42,16 @@ void MainWindow::scheduleTick()
 
 void MainWindow::showPhase(const Instant &now)
 {
-    QRect unblanked;
+    QRegion unblanked;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_scheduler.isEnabled(i))
             continue;
         EntryRow *row = m_rows.at(i);
         if (row->setTimeBlank(false))
-            unblanked |= row->timeArea();
+            unblanked += row->timeArea();
         row->setTimeText(m_scheduler.rowTime(i, now));
     }
-    if (!unblanked.isNull())
+    if (!unblanked.isEmpty())
         m_canvas->update(unblanked);
     setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
     showNextRing(now);
@@ -59,7 +59,7 @@ void MainWindow::showPhase(const Instant &now)
 
 void MainWindow::blankPhase(const Instant &now)
 {
-    QRect blanked;
+    QRegion blanked;
     bool blinking = false;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_scheduler.isArmed(i))
@@ -67,11 +67,11 @@ void MainWindow::blankPhase(const Instant &now)
         blinking = true;
         EntryRow *row = m_rows.at(i);
         if (row->setTimeBlank(true))
-            blanked |= row->timeArea();
+            blanked += row->timeArea();
         row->setTimeTextBehindBlank(m_scheduler.rowTime(i, now));
     }
-    if (!blanked.isNull())
-        m_canvas->update(blanked); // one repaint for every blinking label (they share a column)
+    if (!blanked.isEmpty())
+        m_canvas->update(blanked); // one update for every blinking label: the labels alone repaint
     if (blinking)
         setTrayIcon(m_trayEmpty);
 }
