@@ -73,7 +73,7 @@ void bringInto(QPushButton *button, State state)
         button->setDown(true);
         break;
     case State::Focused:
-        button->setChecked(true); // a row that takes the focus from the keyboard is selected
+        button->setChecked(true);             // a row that takes the focus from the keyboard is selected
         button->setFocus(Qt::TabFocusReason); // the frame a keyboard user sees
         break;
     case State::Disabled:
@@ -257,16 +257,18 @@ void TestRowLook::blinkLeavesTheWindowAsARepaint()
         QCoreApplication::processEvents();
         return screen->grabWindow(r.w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     };
+    QImage previous;
     for (int half = 0; half < 6; ++half) {
         r.step(500);
         const QImage blinked = shot();
+        QVERIFY2(blinked != previous, "the times blink"); // shown, then blank, then shown…
+        previous = blinked;
         r.w->repaint();
         const QImage repainted = shot();
         QCOMPARE(blinked, repainted);
         if (half == 2)
             r.d->clickRow(4); // the selection moves between blinks
     }
-    QVERIFY(!r.d->time(1).isEmpty() || !r.d->time(0).isEmpty()); // both halves were seen
 }
 
 TAVREL_TEST_MAIN(TestRowLook)

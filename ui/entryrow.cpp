@@ -79,8 +79,7 @@ void EntryRow::createWidgets()
     m_time = new TimeLabel(this);
     m_time->setFixedSize(kTimeSize);
     m_time->setAlignment(Qt::AlignHCenter);
-    m_time->setBackdrop(
-        [this](QPainter *painter, const QRect &area) { return paintBehindTime(painter, area); });
+    m_time->setBackdrop(this);
     m_name = new QLabel(this);
     m_name->setFixedSize(kNameSize);
     m_name->setAlignment(Qt::AlignHCenter);
@@ -139,18 +138,16 @@ void EntryRow::fitWidth(int windowWidth)
         windowWidth - m_icon->width() - m_time->width() - m_name->width() - m_box->width() - 2, 30);
 }
 
-void EntryRow::setTimeText(const QString &text)
+void EntryRow::setTimeText(const QString &text, bool inView)
 {
-    const bool wasBlank = m_time->setBlank(false);
+    m_time->setBlank(false, inView);
     if (m_time->text() != text)
         m_time->setText(text);
-    else if (wasBlank)
-        m_time->update();
 }
 
-bool EntryRow::setTimeBlank(bool blank)
+void EntryRow::setTimeBlank(bool blank, bool inView)
 {
-    return m_time->setBlank(blank);
+    m_time->setBlank(blank, inView);
 }
 
 // A blank label paints nothing, but its text is what a screen reader reads, so it stays current.
@@ -158,11 +155,6 @@ void EntryRow::setTimeTextBehindBlank(const QString &text)
 {
     if (m_time->text() != text)
         m_time->setText(text);
-}
-
-QRect EntryRow::timeArea() const
-{
-    return m_time->geometry().translated(pos());
 }
 
 QString EntryRow::timeText() const
@@ -272,30 +264,29 @@ void EntryRow::paintEvent(QPaintEvent *event)
 
 // The time label paints the row behind itself, so the blink repaints the labels alone and not
 // the rows and the list under them. That holds where the row's face is opaque under the label.
-bool EntryRow::paintBehindTime(QPainter *painter, const QRect &area) const
+QPixmap EntryRow::keptBackdrop(const QRect &area) const
 {
     QStyleOptionButton option;
     initStyleOption(&option);
-    const bool focused = option.state & QStyle::State_HasFocus;
+    if (!ButtonFace::isKept(this, option))
+        return QPixmap();
+    const QPixmap face = ButtonFace::face(this, option);
+    return ButtonFace::isOpaqueWithin(face, area) ? face : QPixmap();
+}
+
+bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
     QStyleOptionButton unfocused = option;
     unfocused.state &= ~QStyle::State_HasFocus;
-    if (!ButtonFace::isKept(this, unfocused))
+    if (!ButtonFace::isKept(this, unfocused) ||
+        !ButtonFace::isOpaqueWithin(ButtonFace::face(this, unfocused), area))
         return false;
-    const QPixmap face = ButtonFace::face(this, unfocused);
-    if (!ButtonFace::isOpaqueWithin(face, area))
-        return false;
-    if (focused) {
-        // The focus frame over the face: drawn by the style as the row draws it, here clipped to the label.
-        painter->translate(-area.topLeft());
-        style()->drawControl(QStyle::CE_PushButton, &option, painter, this);
-        painter->translate(area.topLeft());
-        return true;
-    }
-    const qreal ratio = face.devicePixelRatio();
-    painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
-    painter->drawPixmap(QRect(QPoint(0, 0), area.size()), face,
-                        QRect(area.topLeft() * ratio, area.size() * ratio));
-    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // The face with the focus frame over it, drawn by the style as the row draws it.
+    painter->translate(-area.topLeft());
+    style()->drawControl(QStyle::CE_PushButton, &option, painter, this);
+    painter->translate(area.topLeft());
     return true;
 }
 

@@ -17,14 +17,16 @@ TimeLabel::TimeLabel(QWidget *parent) : QLabel(parent)
     m_layout.setCacheEnabled(true);
 }
 
-bool TimeLabel::setBlank(bool blank)
+void TimeLabel::setBlank(bool blank, bool repaint)
 {
-    const bool changed = m_blank != blank;
+    if (m_blank == blank)
+        return;
     m_blank = blank;
-    return changed;
+    if (repaint)
+        update();
 }
 
-void TimeLabel::setBackdrop(const Backdrop &backdrop)
+void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
 {
     m_backdrop = backdrop;
     m_backdropRefused = false;
@@ -57,15 +59,49 @@ void TimeLabel::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter painter(this);
-    if (opaque && !m_backdrop(&painter, geometry())) {
-        // Not this time: the widgets behind paint it from the next repaint on.
-        m_backdropRefused = true;
-        updateOpacity();
-        update();
-        return;
+    const QRect area = geometry();
+    if (opaque) {
+        const QPixmap kept = m_backdrop->keptBackdrop(area);
+        if (!kept.isNull()) {
+            paintOver(&painter, kept, area);
+            return;
+        }
+        if (!m_backdrop->paintBackdrop(&painter, area)) {
+            // Not this time: the widgets behind paint it from the next repaint on.
+            m_backdropRefused = true;
+            updateOpacity();
+            update();
+            return;
+        }
     }
     if (!m_blank && !text().isEmpty())
         paintText(&painter);
+}
+
+// Blank: the backdrop's rectangle, copied. Shown: the text over it, drawn once and copied after.
+void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept, const QRect &area)
+{
+    const qreal ratio = kept.devicePixelRatio();
+    const QRect source(area.topLeft() * ratio, area.size() * ratio);
+    painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
+    if (m_blank || text().isEmpty()) {
+        painter->drawPixmap(rect(), kept, source);
+        return;
+    }
+    if (m_shown.isNull() || m_shownOver != kept.cacheKey() || m_shownText != text() ||
+        m_shown.devicePixelRatio() != ratio) {
+        m_shown = QPixmap(area.size() * ratio);
+        m_shown.setDevicePixelRatio(ratio);
+        QPainter shown(&m_shown);
+        shown.setFont(font());
+        shown.setCompositionMode(QPainter::CompositionMode_Source);
+        shown.drawPixmap(rect(), kept, source);
+        shown.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        paintText(&shown);
+        m_shownOver = kept.cacheKey();
+        m_shownText = text();
+    }
+    painter->drawPixmap(0, 0, m_shown);
 }
 
 // As QPainter::drawText places and clips a single left-to-right line in the label.
@@ -131,11 +167,13 @@ void TimeLabel::changeEvent(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::FontChange:
-        m_laidOut = QString(); // laid out again at the next paint
+        m_laidOut = QString(); // laid out and drawn again at the next paint
+        m_shown = QPixmap();
         break;
     case QEvent::StyleChange:
     case QEvent::PaletteChange:
         m_laidOut = QString();
+        m_shown = QPixmap();
         m_backdropRefused = false; // another look: the owner may manage it now
         updateOpacity();
         break;

@@ -2,14 +2,29 @@
 #define TAVREL_TIMELABEL_H
 
 #include <QLabel>
+#include <QPixmap>
 #include <QTextLayout>
 
-#include <functional>
+// What a time label sits on. Its owner paints it for the label, so the label can be opaque and a
+// blink repaints the label alone, not the widgets under it.
+class TimeLabelBackdrop
+{
+public:
+    // The one opaque picture behind `area` (the label's rectangle in the owner; the label copies the
+    // same rectangle of the picture), while the owner keeps one; a null pixmap otherwise.
+    virtual QPixmap keptBackdrop(const QRect &area) const = 0;
+    // Paints what lies behind `area` with `painter` at the label's origin; false when it cannot
+    // paint it opaque.
+    virtual bool paintBackdrop(QPainter *painter, const QRect &area) const = 0;
+
+protected:
+    ~TimeLabelBackdrop() = default;
+};
 
 // A row's time: a plain-text label that blinks. While blank it keeps its text (a screen reader
-// reads it) and paints nothing. Its text is laid out once per change, not at every paint: the
-// blink repaints every running row's time twice a second, and laying the digits out again each
-// time cost more than drawing them.
+// reads it) and paints nothing. The blink repaints every running row's time twice a second, so
+// the label draws as little as it can: its text is laid out once per change, and over a kept
+// backdrop the text is drawn once per change too and copied at each blink.
 class TimeLabel : public QLabel
 {
     Q_OBJECT
@@ -18,13 +33,11 @@ public:
     explicit TimeLabel(QWidget *parent = nullptr);
 
     bool isBlank() const { return m_blank; }
-    bool setBlank(bool blank); // true when it changed; repaints nothing
+    // Repaints only when asked: a label scrolled out of view paints as it is once it comes back.
+    void setBlank(bool blank, bool repaint = true);
 
-    // What lies behind the label, painted by its owner into the label's painter for the label's
-    // rectangle in the parent; false when that cannot be painted opaque. With a backdrop the label
-    // paints every pixel itself, so a repaint of the label leaves the widgets under it alone.
-    using Backdrop = std::function<bool(QPainter *painter, const QRect &area)>;
-    void setBackdrop(const Backdrop &backdrop);
+    // The owner that paints what lies behind the label (the label's parent, which outlives it).
+    void setBackdrop(const TimeLabelBackdrop *backdrop);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -33,15 +46,19 @@ protected:
 private:
     bool paintsLikeAPlainLabel() const;
     void updateOpacity();
+    void paintOver(QPainter *painter, const QPixmap &kept, const QRect &area);
     void paintText(QPainter *painter);
     void layOutText();
 
     bool m_blank = false;
-    Backdrop m_backdrop;
+    const TimeLabelBackdrop *m_backdrop = nullptr;
     bool m_backdropRefused = false; // the owner could not paint it opaque: until the look changes
     QTextLayout m_layout;
     QString m_laidOut;      // the text m_layout holds; a null string: nothing laid out yet
     bool m_oneLine = false; // m_laidOut is one plain left-to-right line, drawn from m_layout
+    QPixmap m_shown;        // the label as shown: m_shownText over the kept backdrop m_shownOver
+    QString m_shownText;
+    qint64 m_shownOver = 0;
 };
 
 #endif // TAVREL_TIMELABEL_H
