@@ -11,7 +11,7 @@ namespace {
 
 const int kLooksKept = 4;
 
-// What the face depends on: the style draws the same picture for the same look.
+// What the picture depends on: the style draws the same face for the same look.
 struct Look
 {
     QStyle::State state;
@@ -19,41 +19,33 @@ struct Look
     Qt::LayoutDirection direction = Qt::LeftToRight;
     qint64 paletteKey = 0;
     QSize size;
+    QRect area;
     qreal pixelRatio = 1;
     const QStyle *style = nullptr;
 
     bool operator==(const Look &o) const
     {
         return state == o.state && features == o.features && direction == o.direction &&
-               paletteKey == o.paletteKey && size == o.size && pixelRatio == o.pixelRatio && style == o.style;
+               paletteKey == o.paletteKey && size == o.size && area == o.area && pixelRatio == o.pixelRatio &&
+               style == o.style;
     }
 };
 
 struct Kept
 {
     Look look;
-    QPixmap face;
-    QRect checkedArea; // the last area asked about, and whether the face is opaque all over it
-    bool opaqueInArea = false;
+    QPixmap picture; // null: the face is not opaque all over the area
 };
 
 QList<Kept> &kept()
 {
-    static QList<Kept> faces;
+    static QList<Kept> pictures;
     static const bool clearedAtExit = [] {
-        qAddPostRoutine([] { faces.clear(); }); // pictures go before the application does
+        qAddPostRoutine([] { pictures.clear(); }); // pictures go before the application does
         return true;
     }();
     Q_UNUSED(clearedAtExit)
-    return faces;
-}
-
-Look lookOf(const QWidget *button, const QStyleOptionButton &option)
-{
-    return {option.state,       option.features,
-            option.direction,   option.palette.cacheKey(),
-            option.rect.size(), button->devicePixelRatioF(),
-            button->style()};
+    return pictures;
 }
 
 bool plainStyle(const QStyle *style)
@@ -62,58 +54,63 @@ bool plainStyle(const QStyle *style)
     return qstrcmp(name, "QFusionStyle") == 0 || qstrcmp(name, "QWindowsStyle") == 0;
 }
 
-} // namespace
-
-bool isKept(const QWidget *button, const QStyleOptionButton &option)
+bool isOpaque(const QImage &image)
 {
-    // A focus frame is drawn straight onto the window and would blend differently from a picture.
-    return option.text.isEmpty() && option.icon.isNull() && !(option.state & QStyle::State_HasFocus) &&
-           option.rect.topLeft() == QPoint(0, 0) && plainStyle(button->style());
-}
-
-QPixmap face(const QWidget *button, const QStyleOptionButton &option)
-{
-    QList<Kept> &faces = kept();
-    const Look look = lookOf(button, option);
-    for (int i = 0; i < faces.size(); ++i) {
-        if (faces.at(i).look == look) {
-            faces.move(i, 0);
-            return faces.first().face;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) != 255)
+                return false;
         }
     }
-    QPixmap drawn(look.size * look.pixelRatio);
-    drawn.setDevicePixelRatio(look.pixelRatio);
-    drawn.fill(Qt::transparent);
-    QPainter painter(&drawn);
+    return true;
+}
+
+QPixmap draw(const QWidget *button, const QStyleOptionButton &option, const QRect &area, qreal ratio)
+{
+    QPixmap picture(area.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.translate(-area.topLeft());
     button->style()->drawControl(QStyle::CE_PushButton, &option, &painter, button);
     painter.end();
-    faces.prepend({look, drawn, QRect(), false});
-    if (faces.size() > kLooksKept)
-        faces.removeLast();
-    return drawn;
+    // Opaque, it is kept without its alpha channel, as the window is: text drawn over it then
+    // blends as it does on the window (subpixel text is drawn only on opaque pictures).
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    if (!isOpaque(image))
+        return QPixmap();
+    image = image.convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return QPixmap::fromImage(image);
 }
 
-bool isOpaqueWithin(const QPixmap &face, const QRect &area)
+} // namespace
+
+QPixmap opaqueWithin(const QWidget *button, const QStyleOptionButton &option, const QRect &area)
 {
-    for (Kept &k : kept()) {
-        if (k.face.cacheKey() != face.cacheKey())
-            continue;
-        if (k.checkedArea == area)
-            return k.opaqueInArea;
-        const qreal ratio = face.devicePixelRatio();
-        const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
-        const QImage image = face.toImage().convertToFormat(QImage::Format_ARGB32);
-        bool opaque = image.rect().contains(pixels);
-        for (int y = pixels.top(); opaque && y <= pixels.bottom(); ++y) {
-            const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = pixels.left(); opaque && x <= pixels.right(); ++x)
-                opaque = qAlpha(line[x]) == 255;
+    if (!option.text.isEmpty() || !option.icon.isNull() || (option.state & QStyle::State_HasFocus) ||
+        !plainStyle(button->style()) || area.isEmpty())
+        return QPixmap();
+    const Look look{option.state,
+                    option.features,
+                    option.direction,
+                    option.palette.cacheKey(),
+                    option.rect.size(),
+                    area,
+                    button->devicePixelRatioF(),
+                    button->style()};
+    QList<Kept> &pictures = kept();
+    for (int i = 0; i < pictures.size(); ++i) {
+        if (pictures.at(i).look == look) {
+            pictures.move(i, 0);
+            return pictures.first().picture;
         }
-        k.checkedArea = area;
-        k.opaqueInArea = opaque;
-        return opaque;
     }
-    return false;
+    pictures.prepend({look, draw(button, option, area, look.pixelRatio)});
+    if (pictures.size() > kLooksKept)
+        pictures.removeLast();
+    return pictures.first().picture;
 }
 
 } // namespace ButtonFace

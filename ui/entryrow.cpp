@@ -247,31 +247,13 @@ void EntryRow::describe()
     m_box->setAccessibleName(Texts::kEnableBoxPrefix + m_entry.name);
 }
 
-// The blink repaints the time of every running row twice a second. Behind each time the style
-// would work out the button's colours and gradient again; the face is drawn once per look and
-// copied instead (ButtonFace says where that is the same to the pixel).
-void EntryRow::paintEvent(QPaintEvent *event)
-{
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    if (!ButtonFace::isKept(this, option)) {
-        QPushButton::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, ButtonFace::face(this, option));
-}
-
 // The time label paints the row behind itself, so the blink repaints the labels alone and not
 // the rows and the list under them. That holds where the row's face is opaque under the label.
 QPixmap EntryRow::keptBackdrop(const QRect &area) const
 {
     QStyleOptionButton option;
     initStyleOption(&option);
-    if (!ButtonFace::isKept(this, option))
-        return QPixmap();
-    const QPixmap face = ButtonFace::face(this, option);
-    return ButtonFace::isOpaqueWithin(face, area) ? face : QPixmap();
+    return ButtonFace::opaqueWithin(this, option, area);
 }
 
 bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const
@@ -280,8 +262,7 @@ bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const
     initStyleOption(&option);
     QStyleOptionButton unfocused = option;
     unfocused.state &= ~QStyle::State_HasFocus;
-    if (!ButtonFace::isKept(this, unfocused) ||
-        !ButtonFace::isOpaqueWithin(ButtonFace::face(this, unfocused), area))
+    if (ButtonFace::opaqueWithin(this, unfocused, area).isNull())
         return false;
     // The face with the focus frame over it, drawn by the style as the row draws it.
     painter->translate(-area.topLeft());

@@ -49,11 +49,10 @@ void MainWindow::showPhase(const ClockReading &now)
         EntryRow *row = m_rows.at(i);
         row->setTimeText(m_scheduler.rowTime(i, now), row->geometry().intersects(inView)); // ends a blank
     }
-    const QString nextRing = nextRingText(now);
-    // The tray's changes one after the other: on a desktop that hosts the icon over D-Bus each
-    // one is a message its thread sends, and together they wake it once.
+    // The tray's changes last and one after the other: on a desktop that hosts the icon over
+    // D-Bus each is a message its thread sends, and close together they wake it once.
+    showNextRing(nextRingText(now));
     setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
-    showNextRing(nextRing);
 }
 
 void MainWindow::blankPhase(const ClockReading &now)

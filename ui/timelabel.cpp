@@ -63,7 +63,7 @@ void TimeLabel::paintEvent(QPaintEvent *event)
     if (opaque) {
         const QPixmap kept = m_backdrop->keptBackdrop(area);
         if (!kept.isNull()) {
-            paintOver(&painter, kept, area);
+            paintOver(&painter, kept);
             return;
         }
         if (!m_backdrop->paintBackdrop(&painter, area)) {
@@ -78,25 +78,18 @@ void TimeLabel::paintEvent(QPaintEvent *event)
         paintText(&painter);
 }
 
-// Blank: the backdrop's rectangle, copied. Shown: the text over it, drawn once and copied after.
-void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept, const QRect &area)
+// Blank: the backdrop, copied. Shown: the text over it, drawn once and copied after.
+void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept)
 {
-    const qreal ratio = kept.devicePixelRatio();
-    const QRect source(area.topLeft() * ratio, area.size() * ratio);
     painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
     if (m_blank || text().isEmpty()) {
-        painter->drawPixmap(rect(), kept, source);
+        painter->drawPixmap(0, 0, kept);
         return;
     }
-    if (m_shown.isNull() || m_shownOver != kept.cacheKey() || m_shownText != text() ||
-        m_shown.devicePixelRatio() != ratio) {
-        m_shown = QPixmap(area.size() * ratio);
-        m_shown.setDevicePixelRatio(ratio);
+    if (m_shown.isNull() || m_shownOver != kept.cacheKey() || m_shownText != text()) {
+        m_shown = kept.copy();
         QPainter shown(&m_shown);
         shown.setFont(font());
-        shown.setCompositionMode(QPainter::CompositionMode_Source);
-        shown.drawPixmap(rect(), kept, source);
-        shown.setCompositionMode(QPainter::CompositionMode_SourceOver);
         paintText(&shown);
         m_shownOver = kept.cacheKey();
         m_shownText = text();

@@ -10,8 +10,8 @@
 class TimeLabelBackdrop
 {
 public:
-    // The one opaque picture behind `area` (the label's rectangle in the owner; the label copies the
-    // same rectangle of the picture), while the owner keeps one; a null pixmap otherwise.
+    // An opaque picture of what lies behind `area` (the label's rectangle in the owner), while the
+    // owner keeps one; a null pixmap otherwise.
     virtual QPixmap keptBackdrop(const QRect &area) const = 0;
     // Paints what lies behind `area` with `painter` at the label's origin; false when it cannot
     // paint it opaque.
@@ -46,7 +46,7 @@ protected:
 private:
     bool paintsLikeAPlainLabel() const;
     void updateOpacity();
-    void paintOver(QPainter *painter, const QPixmap &kept, const QRect &area);
+    void paintOver(QPainter *painter, const QPixmap &kept);
     void paintText(QPainter *painter);
     void layOutText();
 
