@@ -50,7 +50,8 @@ void MainWindow::showPhase(const ClockReading &now)
         row->setTimeText(m_scheduler.rowTime(i, now), row->geometry().intersects(inView)); // ends a blank
     }
     // The tray's changes last and one after the other: on a desktop that hosts the icon over
-    // D-Bus each is a message its thread sends, and close together they wake it once.
+    // D-Bus each is a message its thread sends, and sent close together they mostly go out at
+    // one wake-up of it.
     showNextRing(nextRingText(now));
     setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
 }
