@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 
 using namespace Rig;
@@ -226,10 +227,12 @@ void TestRowLook::rowDrawsAsAPlainButton()
 
 void TestRowLook::blinkLeavesTheWindowAsARepaint_data()
 {
-    QTest::addColumn<QString>("selected"); // "none", "row", "row with keyboard focus"
-    QTest::newRow("nothing selected") << "none";
-    QTest::newRow("a row selected") << "row";
-    QTest::newRow("a row with keyboard focus") << "focus";
+    QTest::addColumn<QString>("selected"); // "none", "row", "focus"
+    QTest::addColumn<int>("rows");
+    QTest::newRow("nothing selected") << "none" << 6;
+    QTest::newRow("a row selected") << "row" << 6;
+    QTest::newRow("a row with keyboard focus") << "focus" << 6;
+    QTest::newRow("more rows than fit, scrolled") << "row" << 16;
 }
 
 // On screen: after each blink (only the times repainted) the window holds what a whole repaint
@@ -237,11 +240,14 @@ void TestRowLook::blinkLeavesTheWindowAsARepaint_data()
 void TestRowLook::blinkLeavesTheWindowAsARepaint()
 {
     QFETCH(QString, selected);
+    QFETCH(int, rows);
     TestHome home;
     QVector<Entry> entries;
-    for (int i = 0; i < 6; ++i) {
-        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i), QStringLiteral("00:0%1:30").arg(i))
-                          : alarm(QStringLiteral("闹钟%1").arg(i), QStringLiteral("0%1:15").arg(i)));
+    for (int i = 0; i < rows; ++i) {
+        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
+                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
+                          : alarm(QStringLiteral("闹钟%1").arg(i),
+                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
     }
     Rig::Window r(entries, home, when("Mon 00:00:00"));
     r.w->activateWindow();
@@ -268,6 +274,8 @@ void TestRowLook::blinkLeavesTheWindowAsARepaint()
         QCOMPARE(blinked, repainted);
         if (half == 2)
             r.d->clickRow(4); // the selection moves between blinks
+        if (half == 3)        // rows that blinked out of view come into it
+            r.d->listArea()->verticalScrollBar()->setValue(r.d->listArea()->verticalScrollBar()->maximum());
     }
 }
 
