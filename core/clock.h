@@ -15,7 +15,8 @@ struct Instant
     QDateTime wall;    // the local wall clock: what alarms are set against; it may step either way
     qint64 bootMs = 0; // milliseconds on a clock that never steps and runs on through suspend
     // The wall clock in milliseconds since the epoch, kept beside it: reading that from a local
-    // time converts through the time zone again each time, and the blink needs it twice a second.
+    // time converts through the time zone again each time, and the scheduler reads it often.
+    // Move the wall clock with setWall(), which keeps the two together.
     qint64 wallMs = 0;
 
     // A reading ms later on both clocks, as time passing (or a suspend) moves them.
