@@ -13,7 +13,17 @@ int main(int argc, char *argv[])
     // command files we start. Whoever sets QT_XCB_GL_INTEGRATION asked for GL and keeps it.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    // The running rows' times blink, so the same few labels are redrawn twice a second. Sharing
+    // the window's image with the X server in memory makes each redraw of a place just sent wait
+    // for the server to finish reading it: a round trip that wakes two threads, twice a second,
+    // to save copying a few small rectangles through the socket. Read once, when the display is
+    // opened, and then taken back so the command files we start do not inherit it.
+    const bool sharedImages = !qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (sharedImages)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
+    if (sharedImages)
+        qunsetenv("QT_XCB_NO_MITSHM");
 
     // One program per user: a second launch brings the running one forward and ends.
     SingleInstance instance(SingleInstance::defaultServiceName(), SingleInstance::defaultLockPath());

@@ -31,13 +31,21 @@ Instant now()
 {
     if (pinned().on)
         return pinned().reading;
-    return {QDateTime::currentDateTime(), bootClockMs()};
+    const qint64 wallMs = QDateTime::currentMSecsSinceEpoch();
+    return {QDateTime::fromMSecsSinceEpoch(wallMs), bootClockMs(), wallMs};
+}
+
+ClockReading read()
+{
+    if (pinned().on)
+        return pinned().reading;
+    return {QDateTime::currentMSecsSinceEpoch(), bootClockMs()};
 }
 
 void pin(const QDateTime &wall, qint64 bootMs)
 {
     pinned().on = wall.isValid();
-    pinned().reading = {wall, bootMs};
+    pinned().reading = Instant(wall, bootMs);
 }
 
 void unpin()
@@ -57,12 +65,12 @@ void advance(qint64 ms)
 
 void stepWall(qint64 ms)
 {
-    pinned().reading.wall = pinned().reading.wall.addMSecs(ms);
+    pinned().reading.setWall(pinned().reading.wall.addMSecs(ms));
 }
 
 void setWall(const QDateTime &wall)
 {
-    pinned().reading.wall = wall;
+    pinned().reading.setWall(wall);
 }
 
 QString weekdayName(Qt::DayOfWeek day)

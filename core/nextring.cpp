@@ -65,10 +65,30 @@ qint64 countdownSeconds(const QString &text)
 
 QString formatDuration(qint64 seconds)
 {
+    // Written digit by digit, as the countdown is: the tray's text is made again every second.
+    static const QString units = QStringLiteral("天小时分钟秒");
     const qint64 rest = seconds % kDay;
-    return QString::number(seconds / kDay) + QStringLiteral("天") + QString::number(rest / kHour) +
-           QStringLiteral("小时") + QString::number(rest % kHour / kMinute) + QStringLiteral("分钟") +
-           QString::number(rest % kMinute) + QStringLiteral("秒");
+    const qint64 parts[] = {seconds / kDay, rest / kHour, rest % kHour / kMinute, rest % kMinute};
+    const int unitStart[] = {0, 1, 3, 5, 6};
+    QChar text[64];
+    int at = 0;
+    for (int p = 0; p < 4; ++p) {
+        qint64 value = parts[p];
+        const bool negative = value < 0;
+        QChar digits[24];
+        int n = 0;
+        do {
+            digits[n++] = QLatin1Char(char('0' + qAbs(value % 10)));
+            value /= 10;
+        } while (value != 0);
+        if (negative)
+            text[at++] = QLatin1Char('-');
+        while (n > 0)
+            text[at++] = digits[--n];
+        for (int u = unitStart[p]; u < unitStart[p + 1]; ++u)
+            text[at++] = units.at(u);
+    }
+    return QString(text, at);
 }
 
 QDateTime occurrenceOn(const QDate &date, const QTime &time)

@@ -14,7 +14,7 @@ constexpr int kRungKept = 16;
 
 qint64 wallMs(const Instant &now)
 {
-    return now.wall.toMSecsSinceEpoch();
+    return now.wallMs;
 }
 
 qint64 ceilSeconds(qint64 ms)
@@ -156,7 +156,7 @@ Outcome Scheduler::stop(const Instant &now)
 // ---------------------------------------------------------------------------------------------
 // What the rows and the tray show
 
-QString Scheduler::rowTime(int i, const Instant &now) const
+QString Scheduler::rowTime(int i, const ClockReading &now) const
 {
     const Entry &e = m_entries.at(i);
     const State &s = m_states.at(i);
@@ -199,16 +199,12 @@ bool Scheduler::anyRinging() const
                        [](const State &s) { return s.phase == Phase::Ringing; });
 }
 
-qint64 Scheduler::secondsToNextRing(const Instant &now) const
+qint64 Scheduler::secondsToNextRing(const ClockReading &now) const
 {
     qint64 least = RingTime::kWeek;
-    qint64 nowMs = kNone; // a time-zone conversion: once, and only when something is armed
     for (int i = 0; i < count(); ++i) {
-        if (m_states.at(i).phase != Phase::Armed)
-            continue;
-        if (nowMs == kNone)
-            nowMs = wallMs(now);
-        least = qMin(least, ceilSeconds(msUntilDue(i, now, nowMs)));
+        if (m_states.at(i).phase == Phase::Armed)
+            least = qMin(least, ceilSeconds(msUntilDue(i, now)));
     }
     return least;
 }
@@ -216,9 +212,8 @@ qint64 Scheduler::secondsToNextRing(const Instant &now) const
 qint64 Scheduler::msUntilNextDue(const Instant &now) const
 {
     qint64 least = kNone;
-    const qint64 nowMs = wallMs(now);
     for (int i = 0; i < count(); ++i) {
-        const qint64 ms = msUntilDue(i, now, nowMs);
+        const qint64 ms = msUntilDue(i, now);
         if (ms != kNone && (least == kNone || ms < least))
             least = ms;
     }
@@ -227,7 +222,7 @@ qint64 Scheduler::msUntilNextDue(const Instant &now) const
 
 QDateTime Scheduler::nextDue(int i, const Instant &now) const
 {
-    const qint64 ms = msUntilDue(i, now, wallMs(now));
+    const qint64 ms = msUntilDue(i, now);
     if (ms == kNone)
         return QDateTime();
     if (m_entries.at(i).isAlarm())
@@ -375,8 +370,9 @@ void Scheduler::advanceTimer(int i, const Instant &now, Outcome &out)
     out.rings << ring;
 }
 
-qint64 Scheduler::msUntilDue(int i, const Instant &now, qint64 nowMs) const
+qint64 Scheduler::msUntilDue(int i, const ClockReading &now) const
 {
+    const qint64 nowMs = now.wallMs;
     const State &s = m_states.at(i);
     const Entry &e = m_entries.at(i);
     if (s.phase == Phase::Off || (e.ringsOnce() && s.phase == Phase::Ringing))

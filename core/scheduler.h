@@ -84,7 +84,7 @@ public:
     // The row's time: an alarm's "07:30"; a timer's time left "HH:mm:ss" while it runs,
     // "00:00:00" while it rings, its full duration when idle, or what was left when it was
     // disabled while counting down.
-    QString rowTime(int i, const Instant &now) const;
+    QString rowTime(int i, const ClockReading &now) const;
     bool isEnabled(int i) const;
     bool isArmed(int i) const;   // enabled and waiting for its time: its row blinks
     bool isRinging(int i) const; // rang and not yet ended or stopped: its row stays steady
@@ -93,7 +93,7 @@ public:
 
     // Seconds (rounded up) to the earliest ring of an enabled entry that is not ringing;
     // RingTime::kWeek when none is due within a week. RingTime::formatDuration makes the text.
-    qint64 secondsToNextRing(const Instant &now) const;
+    qint64 secondsToNextRing(const ClockReading &now) const;
     // Milliseconds until the earliest due time (0 when overdue), -1 when nothing is armed:
     // arm a single-shot timer with it so a ring starts at its minute, not at the next tick.
     qint64 msUntilNextDue(const Instant &now) const;
@@ -125,7 +125,7 @@ private:
     void advanceAlarm(int i, const Instant &now, Outcome &out);
     void advanceTimer(int i, const Instant &now, Outcome &out);
     qint64 alarmNextDueMs(int i, qint64 nowMs) const;
-    qint64 msUntilDue(int i, const Instant &now, qint64 nowMs) const;
+    qint64 msUntilDue(int i, const ClockReading &now) const;
     void keepAlarmText(int i);
     static bool sameTiming(const Entry &a, const Entry &b);
 

@@ -46,9 +46,9 @@ void WallClockWatcher::readDescriptor()
     emit wallClockChanged();
 }
 
-bool WallClockWatcher::checkReading(const Instant &now)
+bool WallClockWatcher::checkReading(const ClockReading &now)
 {
-    const qint64 offset = now.wall.toMSecsSinceEpoch() - now.bootMs;
+    const qint64 offset = now.wallMs - now.bootMs;
     const bool moved = m_haveReading && qAbs(offset - m_lastOffsetMs) > kToleranceMs;
     m_haveReading = true;
     m_lastOffsetMs = offset;

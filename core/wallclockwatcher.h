@@ -24,7 +24,7 @@ public:
 
     // Compares a reading with the previous one: emits wallClockChanged() and returns true when
     // the wall clock moved more than kToleranceMs against the boot clock in between.
-    bool checkReading(const Instant &now);
+    bool checkReading(const ClockReading &now);
 
     static constexpr qint64 kToleranceMs = 2000;
 

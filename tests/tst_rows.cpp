@@ -87,6 +87,7 @@ private slots:
     void trayActivation_data();
     void trayActivation();
     void forcedReminderToggle();
+    void trayBlinksWithRunningRows();
 };
 
 void TestRows::rowShowsItsEntry_data()
@@ -498,6 +499,44 @@ void TestRows::forcedReminderToggle()
     toggle->trigger();
     QCOMPARE(toggle->text(), off);
     QVERIFY(toggle->icon().isNull());
+}
+
+// Half a second at a time: a running row's time and the tray icon blink together; the tray's
+// tooltip and menu tell the time to the next ring each second; with nothing enabled the icon is
+// the plain one and stays still.
+void TestRows::trayBlinksWithRunningRows()
+{
+    TestHome home;
+    Rig::Window r({alarm(QStringLiteral("早"), QStringLiteral("00:01")),
+                   timer(QStringLiteral("茶"), QStringLiteral("00:00:30"))},
+                  home, when("Mon 00:00:00"));
+    const auto image = [](const QIcon &icon) { return icon.pixmap(QSize(22, 22)).toImage(); };
+    const QImage coloured = image(QIcon(QStringLiteral(":/res/闹钟-彩色.png")));
+    const QImage empty = image(QIcon(QStringLiteral(":/res/空.png")));
+    const QImage plain = image(QIcon(QStringLiteral(":/res/闹钟.png")));
+    QCOMPARE(image(r.d->tray()->icon()), plain);
+    r.d->clickBox(0);
+    r.d->clickBox(1);
+    r.step(500);
+    QStringList seen;
+    for (int half = 1; half <= 6; ++half) {
+        r.step(500);
+        const QImage icon = image(r.d->tray()->icon());
+        const QString shown = icon == coloured ? "coloured" : icon == empty ? "empty" : "other";
+        seen << QStringLiteral("%1 %2 %3 | %4").arg(shown, r.time(0), r.time(1), r.d->tray()->toolTip());
+    }
+    const QString tip = QStringLiteral("下一次响铃所需时间：0天0小时0分钟");
+    QCOMPARE(seen, QStringList({"coloured 00:01 00:00:29 | " + tip + "29秒", "empty   | " + tip + "29秒",
+                                "coloured 00:01 00:00:28 | " + tip + "28秒", "empty   | " + tip + "28秒",
+                                "coloured 00:01 00:00:27 | " + tip + "27秒", "empty   | " + tip + "27秒"}));
+    QCOMPARE(r.d->nextRingText(), QStringLiteral("0天0小时0分钟27秒"));
+    r.d->clickBox(0);
+    r.d->clickBox(1);
+    for (int half = 0; half < 2; ++half) {
+        r.step(500);
+        QCOMPARE(image(r.d->tray()->icon()), plain);
+        QCOMPARE(r.time(1), QStringLiteral("00:00:27")); // what was left, shown still
+    }
 }
 
 TAVREL_TEST_MAIN(TestRows)

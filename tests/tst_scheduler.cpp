@@ -106,10 +106,10 @@ private:
             for (qint64 left = durationMs(t.mid(1)); left > 0; left -= 500)
                 tick(qMin<qint64>(500, left));
         } else if (t.startsWith('-')) { // the wall clock is set back
-            m_now.wall = m_now.wall.addMSecs(-durationMs(t.mid(1)));
+            m_now.setWall(m_now.wall.addMSecs(-durationMs(t.mid(1))));
             take(m_scheduler.advance(m_now));
         } else if (t.startsWith(QLatin1String("jump+"))) { // the wall clock is set forward
-            m_now.wall = m_now.wall.addMSecs(durationMs(t.mid(5)));
+            m_now.setWall(m_now.wall.addMSecs(durationMs(t.mid(5))));
             take(m_scheduler.advance(m_now));
         } else if (t.startsWith(QLatin1String("stall+"))) { // no tick for a while (or suspend)
             m_now = m_now.later(durationMs(t.mid(6)));
@@ -119,7 +119,7 @@ private:
         } else if (t.startsWith(QLatin1String("tz="))) { // the user moves to another time zone
             const qint64 ms = m_now.wall.toMSecsSinceEpoch();
             useTimeZone(t.mid(3).toLatin1().constData());
-            m_now.wall = QDateTime::fromMSecsSinceEpoch(ms);
+            m_now.setWall(QDateTime::fromMSecsSinceEpoch(ms));
             take(m_scheduler.advance(m_now));
         } else if (t == QLatin1String("stop")) {
             take(m_scheduler.stop(m_now));
@@ -501,6 +501,8 @@ void TestScheduler::durationText_data()
     QTest::newRow("every unit") << qint64(93784) << "1天2小时3分钟4秒";
     QTest::newRow("just under a week") << qint64(604799) << "6天23小时59分钟59秒";
     QTest::newRow("a week: nothing") << qint64(RingTime::kWeek) << "7天0小时0分钟0秒";
+    QTest::newRow("two digits each") << qint64(900610) << "10天10小时10分钟10秒";
+    QTest::newRow("hundreds of days") << qint64(123 * 86400 + 59) << "123天0小时0分钟59秒";
 }
 
 void TestScheduler::durationText()
@@ -700,7 +702,7 @@ void TestScheduler::wallClockSteps()
     QVERIFY(!watcher.checkReading(now)); // the first reading has nothing to compare with
     QString seen;
     for (const QString &move : moves.split(' ')) {
-        now.wall = now.wall.addMSecs(move.section('/', 0, 0).toLongLong());
+        now.setWall(now.wall.addMSecs(move.section('/', 0, 0).toLongLong()));
         now.bootMs += move.section('/', 1, 1).toLongLong();
         seen += watcher.checkReading(now) ? 'x' : '-';
     }

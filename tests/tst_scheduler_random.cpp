@@ -331,7 +331,7 @@ private:
                                                        : logUniform(500, 48 * kHourMs);
             const qint64 prevBoot = m_now.bootMs;
             const bool forward = m_rng.bounded(2);
-            m_now.wall = m_now.wall.addMSecs(forward ? size : -size);
+            m_now.setWall(m_now.wall.addMSecs(forward ? size : -size));
             const Outcome expected = m_model.advance(m_now);
             check(m_scheduler.advance(m_now), expected, forward ? size : 0, m_now.bootMs - prevBoot,
                   "wall step");
@@ -495,8 +495,9 @@ private slots:
 
 void TestSchedulerRandom::randomTraces()
 {
-    const quint64 replayKey = qEnvironmentVariableIsSet("TAVREL_REPLAY") ? qgetenv("TAVREL_REPLAY").toULongLong()
-                                                                  : QRandomGenerator::global()->generate();
+    const quint64 replayKey = qEnvironmentVariableIsSet("TAVREL_REPLAY")
+                                  ? qgetenv("TAVREL_REPLAY").toULongLong()
+                                  : QRandomGenerator::global()->generate();
     const int traces =
         qEnvironmentVariableIsSet("TAVREL_TRACES") ? qEnvironmentVariableIntValue("TAVREL_TRACES") : 2000;
     qInfo("replay key %llu (replay with TAVREL_REPLAY=%llu)", replayKey, replayKey);

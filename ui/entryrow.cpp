@@ -1,6 +1,8 @@
 #include "ui/entryrow.h"
 
 #include "core/texts.h"
+#include "ui/buttonface.h"
+#include "ui/timelabel.h"
 
 #include <QCheckBox>
 #include <QFileIconProvider>
@@ -9,7 +11,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmapCache>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -66,33 +70,6 @@ QImage greyWithoutBackground(const QImage &image)
 
 } // namespace
 
-// A label that can paint as if it were empty while keeping its text.
-class TimeLabel : public QLabel
-{
-public:
-    using QLabel::QLabel;
-
-    bool isBlank() const { return m_blank; }
-    bool setBlank(bool blank)
-    {
-        const bool changed = m_blank != blank;
-        m_blank = blank;
-        return changed;
-    }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        if (m_blank)
-            QFrame::paintEvent(event); // the frame alone, as an empty label paints
-        else
-            QLabel::paintEvent(event);
-    }
-
-private:
-    bool m_blank = false;
-};
-
 EntryRow::EntryRow(QWidget *parent) : QPushButton(parent)
 {
     setCheckable(true);
@@ -108,7 +85,7 @@ void EntryRow::createWidgets()
     m_time = new TimeLabel(this);
     m_time->setFixedSize(kTimeSize);
     m_time->setAlignment(Qt::AlignHCenter);
-    m_time->setTextFormat(Qt::PlainText); // digits only: no need to look for markup each second
+    m_time->setBackdrop(this);
     m_name = new QLabel(this);
     m_name->setFixedSize(kNameSize);
     m_name->setAlignment(Qt::AlignHCenter);
@@ -167,18 +144,16 @@ void EntryRow::fitWidth(int windowWidth)
         windowWidth - m_icon->width() - m_time->width() - m_name->width() - m_box->width() - 2, 30);
 }
 
-void EntryRow::setTimeText(const QString &text)
+void EntryRow::setTimeText(const QString &text, bool inView)
 {
-    const bool wasBlank = m_time->setBlank(false);
+    m_time->setBlank(false, inView);
     if (m_time->text() != text)
         m_time->setText(text);
-    else if (wasBlank)
-        m_time->update();
 }
 
-bool EntryRow::setTimeBlank(bool blank)
+void EntryRow::setTimeBlank(bool blank, bool inView)
 {
-    return m_time->setBlank(blank);
+    m_time->setBlank(blank, inView);
 }
 
 // A blank label paints nothing, but its text is what a screen reader reads, so it stays current.
@@ -186,11 +161,6 @@ void EntryRow::setTimeTextBehindBlank(const QString &text)
 {
     if (m_time->text() != text)
         m_time->setText(text);
-}
-
-QRect EntryRow::timeArea() const
-{
-    return m_time->geometry().translated(pos());
 }
 
 QString EntryRow::timeText() const
@@ -293,6 +263,30 @@ void EntryRow::describe()
     words << (m_entry.enabled ? Texts::kEnabledWord : Texts::kDisabledWord);
     setAccessibleName(words.join(QLatin1Char(' ')));
     m_box->setAccessibleName(Texts::kEnableBoxPrefix + m_entry.name);
+}
+
+// The time label paints the row behind itself, so the blink repaints the labels alone and not
+// the rows and the list under them. That holds where the row's face is opaque under the label.
+QPixmap EntryRow::keptBackdrop(const QRect &area) const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return ButtonFace::opaqueWithin(this, option, area);
+}
+
+bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QStyleOptionButton unfocused = option;
+    unfocused.state &= ~QStyle::State_HasFocus;
+    if (ButtonFace::opaqueWithin(this, unfocused, area).isNull())
+        return false;
+    // The face with the focus frame over it, drawn by the style as the row draws it.
+    painter->translate(-area.topLeft());
+    style()->drawControl(QStyle::CE_PushButton, &option, painter, this);
+    painter->translate(area.topLeft());
+    return true;
 }
 
 void EntryRow::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,7 @@
 #define TAVREL_ENTRYROW_H
 
 #include "core/entry.h"
+#include "ui/timelabel.h"
 
 #include <QPushButton>
 
@@ -9,11 +10,10 @@ class QCheckBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
-class TimeLabel;
 
 // One row of the list: a checkable button holding the entry's icon, time, name, repeat days and
 // the box that enables it. Clicking the row selects it; ticking the box asks to enable it.
-class EntryRow : public QPushButton
+class EntryRow : public QPushButton, private TimeLabelBackdrop
 {
     Q_OBJECT
 
@@ -26,14 +26,12 @@ public:
     const Entry &entry() const { return m_entry; }
 
     // The time label. Sets the label only when it changes; showing a time ends a blank.
-    void setTimeText(const QString &text);
-    // Blank while a running row blinks: the label keeps its text and paints none of it. Repaints
-    // nothing: the caller repaints timeArea() of the rows it changed, all in one update of their
-    // parent, since twenty labels updated one by one cost more than the rest of the tick.
-    // True when the row changed.
-    bool setTimeBlank(bool blank);
+    // `inView`: whether the row is in the list's view, so a blink needs a repaint.
+    void setTimeText(const QString &text, bool inView = true);
+    // Blank while a running row blinks: the label keeps its text and paints none of it. The label
+    // paints the row behind itself, so a blink repaints the label alone.
+    void setTimeBlank(bool blank, bool inView = true);
     void setTimeTextBehindBlank(const QString &text); // keeps the text current while blank
-    QRect timeArea() const;                           // the time label, in the parent's coordinates
     QString timeText() const;                         // what the label shows: empty while blank
 
     // What the row shows.
@@ -66,6 +64,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    QPixmap keptBackdrop(const QRect &area) const override;
+    bool paintBackdrop(QPainter *painter, const QRect &area) const override;
     void createWidgets();
     void layOut(int windowWidth);
     void showTypeIcon(bool enabled, Qt::TransformationMode mode);

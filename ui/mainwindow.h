@@ -97,9 +97,11 @@ private:
 
     // the 500 ms display (mainwindow_tick.cpp)
     void scheduleTick();
-    void showPhase(const Instant &now);
-    void blankPhase(const Instant &now);
-    void showNextRing(const Instant &now);
+    void showPhase(const ClockReading &now);
+    void blankPhase(const ClockReading &now);
+    QRect listInView() const;
+    QString nextRingText(const ClockReading &now) const;
+    void showNextRing(const QString &text);
     void updateStopAction();
     void setTrayIcon(const QIcon &icon);
 

@@ -10,23 +10,23 @@
 #include "ui/ringer.h"
 
 #include <QAction>
+#include <QScrollArea>
 
 namespace {
 const int kHalfSecondMs = 500;
 
-bool inShowHalf(const QDateTime &wall)
+bool inShowHalf(qint64 ms)
 {
     // Rounded to the nearest half second, so a tick that comes a little early or late keeps its half.
-    const qint64 ms = wall.toMSecsSinceEpoch();
     return ((ms + kHalfSecondMs / 2) / kHalfSecondMs) % 2 == 0;
 }
 } // namespace
 
 void MainWindow::tick()
 {
-    const Instant now = SystemClock::now();
-    m_wallClock->checkReading(now); // a step of the wall clock rings what it jumped over
-    if (inShowHalf(now.wall))
+    const ClockReading now = SystemClock::read(); // the local time is not needed here
+    m_wallClock->checkReading(now);               // a step of the wall clock rings what it jumped over
+    if (inShowHalf(now.wallMs))
         showPhase(now);
     else
         blankPhase(now);
@@ -40,48 +40,55 @@ void MainWindow::scheduleTick()
     m_tickTimer.start(int(kHalfSecondMs - ms % kHalfSecondMs));
 }
 
-void MainWindow::showPhase(const Instant &now)
+void MainWindow::showPhase(const ClockReading &now)
 {
-    QRect unblanked;
+    const QRect inView = listInView();
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_scheduler.isEnabled(i))
             continue;
         EntryRow *row = m_rows.at(i);
-        if (row->setTimeBlank(false))
-            unblanked |= row->timeArea();
-        row->setTimeText(m_scheduler.rowTime(i, now));
+        row->setTimeText(m_scheduler.rowTime(i, now), row->geometry().intersects(inView)); // ends a blank
     }
-    if (!unblanked.isNull())
-        m_canvas->update(unblanked);
+    // The tray's changes last and one after the other: on a desktop that hosts the icon over
+    // D-Bus each is a message its thread sends, and sent close together they mostly go out at
+    // one wake-up of it.
+    showNextRing(nextRingText(now));
     setTrayIcon(m_scheduler.anyEnabled() ? m_trayColoured : m_trayPlain);
-    showNextRing(now);
 }
 
-void MainWindow::blankPhase(const Instant &now)
+void MainWindow::blankPhase(const ClockReading &now)
 {
-    QRect blanked;
+    const QRect inView = listInView();
     bool blinking = false;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_scheduler.isArmed(i))
             continue;
         blinking = true;
         EntryRow *row = m_rows.at(i);
-        if (row->setTimeBlank(true))
-            blanked |= row->timeArea();
+        row->setTimeBlank(true, row->geometry().intersects(inView));
         row->setTimeTextBehindBlank(m_scheduler.rowTime(i, now));
     }
-    if (!blanked.isNull())
-        m_canvas->update(blanked); // one repaint for every blinking label (they share a column)
     if (blinking)
         setTrayIcon(m_trayEmpty);
 }
 
-void MainWindow::showNextRing(const Instant &now)
+// The part of the list in view, in the coordinates of the rows: rows outside it repaint nothing
+// when they blink, and paint as they are once scrolled in.
+QRect MainWindow::listInView() const
+{
+    return QRect(-m_canvas->pos(), m_listArea->viewport()->size());
+}
+
+QString MainWindow::nextRingText(const ClockReading &now) const
+{
+    const qint64 seconds = m_scheduler.secondsToNextRing(now);
+    return seconds >= RingTime::kWeek ? Texts::kNoRing : RingTime::formatDuration(seconds);
+}
+
+void MainWindow::showNextRing(const QString &text)
 {
     if (m_rows.isEmpty())
         return; // the last text stays, as it was when the last entry went
-    const qint64 seconds = m_scheduler.secondsToNextRing(now);
-    const QString text = seconds >= RingTime::kWeek ? Texts::kNoRing : RingTime::formatDuration(seconds);
     if (m_nextRingAction->text() != text)
         m_nextRingAction->setText(text);
     const QString tip = Texts::kNextRingCaption + text;

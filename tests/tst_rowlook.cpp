@@ -1,0 +1,283 @@
+// What a row looks like, to the pixel: a row and its blinking time paint what a plain button and a
+// plain label paint in every state a person can bring a row into, and a blink that repaints only
+// the times leaves the window as a whole repaint would.
+#include "support/windowrig.h"
+#include "ui/timelabel.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+
+using namespace Rig;
+
+namespace {
+
+QImage pixels(const QPixmap &pixmap)
+{
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The label that shows a row's time: the one whose text is the row's time.
+QLabel *timeLabelOf(EntryRow *row)
+{
+    for (QLabel *label : row->findChildren<QLabel *>()) {
+        if (qobject_cast<TimeLabel *>(label))
+            return label;
+    }
+    return nullptr;
+}
+
+// A plain checkable button with a plain label where the row has its time: what the row looked like
+// before it drew its face and time from kept pictures.
+struct PlainRow
+{
+    explicit PlainRow(EntryRow *row, QWidget *parent) : button(parent), label(&button)
+    {
+        QLabel *time = timeLabelOf(row);
+        button.setCheckable(true);
+        button.setFixedSize(row->size());
+        button.move(row->pos());
+        label.setTextFormat(Qt::PlainText);
+        label.setAlignment(time->alignment());
+        label.setGeometry(time->geometry());
+        label.setText(row->timeText());
+        button.show();
+    }
+    QPushButton button;
+    QLabel label;
+};
+
+enum class State
+{
+    Plain,
+    Checked,
+    Hovered,
+    Pressed,
+    Focused,
+    Disabled,
+};
+
+void bringInto(QPushButton *button, State state)
+{
+    switch (state) {
+    case State::Plain:
+        break;
+    case State::Checked:
+        button->setChecked(true);
+        break;
+    case State::Hovered:
+        button->setAttribute(Qt::WA_UnderMouse, true);
+        break;
+    case State::Pressed:
+        button->setDown(true);
+        break;
+    case State::Focused:
+        button->setChecked(true);             // a row that takes the focus from the keyboard is selected
+        button->setFocus(Qt::TabFocusReason); // the frame a keyboard user sees
+        break;
+    case State::Disabled:
+        button->setEnabled(false);
+        break;
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(State)
+
+class TestRowLook : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void timeDrawsAsAPlainLabel_data();
+    void timeDrawsAsAPlainLabel();
+    void rowDrawsAsAPlainButton_data();
+    void rowDrawsAsAPlainButton();
+    void blinkLeavesTheWindowAsARepaint_data();
+    void blinkLeavesTheWindowAsARepaint();
+};
+
+void TestRowLook::initTestCase()
+{
+    // The kept faces and laid-out times are used under Qt's own plain styles; elsewhere the widgets
+    // paint as they always did and there is nothing to compare.
+    QCOMPARE(QByteArray(qApp->style()->metaObject()->className()), QByteArray("QFusionStyle"));
+}
+
+void TestRowLook::timeDrawsAsAPlainLabel_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<int>("pointSize");
+    const int centred = Qt::AlignHCenter;
+    QTest::newRow("alarm") << "07:30" << centred << 0;
+    QTest::newRow("timer") << "01:29:59" << centred << 0;
+    QTest::newRow("longest timer") << "99:59:59" << centred << 0;
+    QTest::newRow("ones") << "11:11:11" << centred << 0;
+    QTest::newRow("wider than the label") << "100:00:00 and more" << centred << 0;
+    QTest::newRow("large font") << "23:59:58" << centred << 16;
+    QTest::newRow("small font") << "00:00:01" << centred << 7;
+    QTest::newRow("left") << "08:00" << int(Qt::AlignLeft) << 0;
+    QTest::newRow("right, middle") << "08:00" << int(Qt::AlignRight | Qt::AlignVCenter) << 0;
+    QTest::newRow("bottom") << "08:00" << int(Qt::AlignHCenter | Qt::AlignBottom) << 0;
+    QTest::newRow("chinese") << "七点半" << centred << 0;
+    QTest::newRow("line break") << "07:30\n08:00" << centred << 0;
+    QTest::newRow("ampersand") << "A&B" << centred << 0;
+    QTest::newRow("right to left") << "שעה" << centred << 0;
+    QTest::newRow("empty") << "" << centred << 0;
+}
+
+void TestRowLook::timeDrawsAsAPlainLabel()
+{
+    QFETCH(QString, text);
+    QFETCH(int, alignment);
+    QFETCH(int, pointSize);
+    QWidget parent;
+    parent.resize(200, 40);
+    TimeLabel time(&parent);
+    QLabel plain(&parent);
+    for (QLabel *label : {static_cast<QLabel *>(&time), &plain}) {
+        if (pointSize > 0) {
+            QFont font = label->font();
+            font.setPointSize(pointSize);
+            label->setFont(font);
+        }
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::Alignment(alignment));
+        label->setFixedSize(60, 30);
+        label->setText(text);
+    }
+    plain.move(100, 0);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    QCOMPARE(pixels(time.grab()), pixels(plain.grab()));
+    // Drawn again from what was laid out the first time.
+    QCOMPARE(pixels(time.grab()), pixels(plain.grab()));
+    // Blank: as an empty label.
+    time.setBlank(true);
+    plain.setText(QString());
+    QCOMPARE(pixels(time.grab()), pixels(plain.grab()));
+}
+
+void TestRowLook::rowDrawsAsAPlainButton_data()
+{
+    QTest::addColumn<State>("state");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("blank");
+    for (int width : {780, 380}) {
+        const QByteArray w = QByteArray::number(width);
+        QTest::newRow("plain " + w) << State::Plain << width << false;
+        QTest::newRow("plain, blank " + w) << State::Plain << width << true;
+        QTest::newRow("selected " + w) << State::Checked << width << false;
+        QTest::newRow("selected, blank " + w) << State::Checked << width << true;
+        QTest::newRow("under the mouse " + w) << State::Hovered << width << false;
+        QTest::newRow("pressed " + w) << State::Pressed << width << false;
+        QTest::newRow("keyboard focus " + w) << State::Focused << width << false;
+        QTest::newRow("keyboard focus, blank " + w) << State::Focused << width << true;
+        QTest::newRow("disabled " + w) << State::Disabled << width << false;
+    }
+}
+
+void TestRowLook::rowDrawsAsAPlainButton()
+{
+    QFETCH(State, state);
+    QFETCH(int, width);
+    QFETCH(bool, blank);
+    QWidget window;
+    window.resize(width + 40, 160);
+    QLineEdit elsewhere(&window); // holds the focus unless a row takes it
+    elsewhere.move(10, 110);
+    EntryRow row(&window);
+    row.showEntry(timer(QStringLiteral("茶"), QStringLiteral("00:05:00")), width + 20);
+    row.move(10, 10);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    PlainRow plain(&row, &window); // where the row's layout put its time
+    plain.button.move(10, 60);
+    elsewhere.setFocus();
+    if (blank) {
+        row.setTimeBlank(true);
+        plain.label.setText(QString());
+    }
+    const QRect time = timeLabelOf(&row)->geometry();
+    QVERIFY(time.width() > 0);
+    // The face alone, then the face with the time over it; twice, the second from the kept face.
+    const auto face = [](QWidget *w) {
+        QPixmap p(w->size());
+        w->render(&p, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return pixels(p);
+    };
+    const auto look = [&](QPushButton *button) {
+        bringInto(button, state);
+        return QVector<QImage>{face(button), pixels(button->grab(time)), pixels(button->grab(time))};
+    };
+    const QVector<QImage> drawn = look(&row);
+    QCOMPARE(row.hasFocus(), state == State::Focused);
+    const QVector<QImage> expected = look(&plain.button);
+    QCOMPARE(plain.button.hasFocus(), state == State::Focused);
+    QCOMPARE(drawn.at(0), expected.at(0));
+    QCOMPARE(drawn.at(1), expected.at(1));
+    QCOMPARE(drawn.at(2), expected.at(2));
+}
+
+void TestRowLook::blinkLeavesTheWindowAsARepaint_data()
+{
+    QTest::addColumn<QString>("selected"); // "none", "row", "focus"
+    QTest::addColumn<int>("rows");
+    QTest::newRow("nothing selected") << "none" << 6;
+    QTest::newRow("a row selected") << "row" << 6;
+    QTest::newRow("a row with keyboard focus") << "focus" << 6;
+    QTest::newRow("more rows than fit, scrolled") << "row" << 16;
+}
+
+// On screen: after each blink (only the times repainted) the window holds what a whole repaint
+// draws, through selection and focus changes in between.
+void TestRowLook::blinkLeavesTheWindowAsARepaint()
+{
+    QFETCH(QString, selected);
+    QFETCH(int, rows);
+    TestHome home;
+    QVector<Entry> entries;
+    for (int i = 0; i < rows; ++i) {
+        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
+                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
+                          : alarm(QStringLiteral("闹钟%1").arg(i),
+                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
+    }
+    Rig::Window r(entries, home, when("Mon 00:00:00"));
+    r.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+    for (int i = 0; i < entries.size(); ++i)
+        r.d->clickBox(i);
+    if (selected == "row")
+        r.d->clickRow(2);
+    else if (selected == "focus")
+        r.d->row(3)->setFocus(Qt::TabFocusReason);
+    QScreen *screen = r.w->screen();
+    const auto shot = [&] {
+        QCoreApplication::processEvents();
+        return screen->grabWindow(r.w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QImage previous;
+    for (int half = 0; half < 6; ++half) {
+        r.step(500);
+        const QImage blinked = shot();
+        QVERIFY2(blinked != previous, "the times blink"); // shown, then blank, then shown…
+        previous = blinked;
+        r.w->repaint();
+        const QImage repainted = shot();
+        QCOMPARE(blinked, repainted);
+        if (half == 2)
+            r.d->clickRow(4); // the selection moves between blinks
+        if (half == 3)        // rows that blinked out of view come into it
+            r.d->listArea()->verticalScrollBar()->setValue(r.d->listArea()->verticalScrollBar()->maximum());
+    }
+}
+
+TAVREL_TEST_MAIN(TestRowLook)
+#include "tst_rowlook.moc"

@@ -1,0 +1,180 @@
+#include "ui/timelabel.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace {
+// drawText lays a single line out this wide when it does not wrap: wide enough for any text.
+const qreal kUnwrappedWidth = 0x01000000;
+} // namespace
+
+TimeLabel::TimeLabel(QWidget *parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText); // digits only: no need to look for markup each second
+    m_layout.setCacheEnabled(true);
+}
+
+void TimeLabel::setBlank(bool blank, bool repaint)
+{
+    if (m_blank == blank)
+        return;
+    m_blank = blank;
+    if (repaint)
+        update();
+}
+
+void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
+{
+    m_backdrop = backdrop;
+    m_backdropRefused = false;
+    updateOpacity();
+}
+
+void TimeLabel::updateOpacity()
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, m_backdrop && !m_backdropRefused && paintsLikeAPlainLabel());
+}
+
+// Only where our own drawing matches the style's to the pixel: a plain, enabled, frameless label
+// under a style that draws item text as Qt's own styles do. Anything else is left to QLabel.
+bool TimeLabel::paintsLikeAPlainLabel() const
+{
+    const char *styleName = style()->metaObject()->className();
+    return isEnabled() && frameShape() == QFrame::NoFrame && margin() == 0 && !wordWrap() &&
+           textFormat() == Qt::PlainText && pixmap(Qt::ReturnByValue).isNull() &&
+           (qstrcmp(styleName, "QFusionStyle") == 0 || qstrcmp(styleName, "QWindowsStyle") == 0);
+}
+
+void TimeLabel::paintEvent(QPaintEvent *event)
+{
+    const bool opaque = testAttribute(Qt::WA_OpaquePaintEvent);
+    if (!opaque && !paintsLikeAPlainLabel()) {
+        if (m_blank)
+            QFrame::paintEvent(event); // the frame alone, as an empty label paints
+        else
+            QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRect area = geometry();
+    if (opaque) {
+        const QPixmap kept = m_backdrop->keptBackdrop(area);
+        if (!kept.isNull()) {
+            paintOver(&painter, kept);
+            return;
+        }
+        if (!m_backdrop->paintBackdrop(&painter, area)) {
+            // Not this time: the widgets behind paint it from the next repaint on.
+            m_backdropRefused = true;
+            updateOpacity();
+            update();
+            return;
+        }
+    }
+    if (!m_blank && !text().isEmpty())
+        paintText(&painter);
+}
+
+// Blank: the backdrop, copied. Shown: the text over it, drawn once and copied after.
+void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept)
+{
+    painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
+    if (m_blank || text().isEmpty()) {
+        painter->drawPixmap(0, 0, kept);
+        return;
+    }
+    if (m_shown.isNull() || m_shownOver != kept.cacheKey() || m_shownText != text()) {
+        m_shown = kept.copy();
+        QPainter shown(&m_shown);
+        shown.setFont(font());
+        paintText(&shown);
+        m_shownOver = kept.cacheKey();
+        m_shownText = text();
+    }
+    painter->drawPixmap(0, 0, m_shown);
+}
+
+// As QPainter::drawText places and clips a single left-to-right line in the label.
+void TimeLabel::paintText(QPainter *painter)
+{
+    if (m_laidOut.isNull() || m_laidOut != text())
+        layOutText();
+    if (!m_oneLine) {
+        const Qt::LayoutDirection direction = text().isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+        const int flags =
+            int(QStyle::visualAlignment(direction, alignment())) |
+            (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+        style()->drawItemText(painter, contentsRect(), flags, palette(), isEnabled(), text(),
+                              foregroundRole());
+        return;
+    }
+    const QRectF area = contentsRect();
+    const QTextLine line = m_layout.lineAt(0);
+    qreal xoff = 0;
+    if (alignment() & Qt::AlignRight)
+        xoff = area.width() - line.naturalTextWidth();
+    else if (alignment() & Qt::AlignHCenter)
+        xoff = (area.width() - line.naturalTextWidth()) / 2;
+    qreal yoff = 0;
+    if (alignment() & Qt::AlignBottom)
+        yoff = area.height() - line.height();
+    else if (alignment() & Qt::AlignVCenter)
+        yoff = (area.height() - line.height()) / 2;
+    const QRectF bounds(area.x() + xoff, area.y() + yoff, line.naturalTextWidth(), line.height());
+    painter->setPen(QPen(palette().brush(foregroundRole()), painter->pen().widthF()));
+    if (!area.contains(bounds))
+        painter->setClipRect(area, Qt::IntersectClip);
+    qreal drawX = 0;
+    if (alignment() & Qt::AlignRight)
+        drawX = area.width() - line.horizontalAdvance();
+    else if (alignment() & Qt::AlignHCenter)
+        drawX = (area.width() - line.horizontalAdvance()) / 2;
+    line.draw(painter, QPointF(area.x() + drawX, area.y() + yoff));
+}
+
+void TimeLabel::layOutText()
+{
+    m_laidOut = text();
+    m_oneLine = !m_laidOut.isRightToLeft() && std::none_of(m_laidOut.cbegin(), m_laidOut.cend(), [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+               c == QLatin1Char('&') || c == QChar(ushort(0x9c)) || c == QChar::LineSeparator;
+    });
+    m_layout.clearLayout();
+    m_layout.setText(m_laidOut);
+    m_layout.setFont(font());
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft); // the line is placed by hand, as drawText does
+    m_layout.setTextOption(option);
+    m_layout.beginLayout();
+    QTextLine line = m_layout.createLine();
+    line.setLineWidth(kUnwrappedWidth);
+    line.setPosition(QPointF(0, 0));
+    m_layout.endLayout();
+}
+
+void TimeLabel::changeEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FontChange:
+        m_laidOut = QString(); // laid out and drawn again at the next paint
+        m_shown = QPixmap();
+        break;
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+        m_laidOut = QString();
+        m_shown = QPixmap();
+        m_backdropRefused = false; // another look: the owner may manage it now
+        updateOpacity();
+        break;
+    case QEvent::EnabledChange:
+        updateOpacity();
+        break;
+    default:
+        break;
+    }
+    QLabel::changeEvent(event);
+}

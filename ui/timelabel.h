@@ -1,0 +1,64 @@
+#ifndef TAVREL_TIMELABEL_H
+#define TAVREL_TIMELABEL_H
+
+#include <QLabel>
+#include <QPixmap>
+#include <QTextLayout>
+
+// What a time label sits on. Its owner paints it for the label, so the label can be opaque and a
+// blink repaints the label alone, not the widgets under it.
+class TimeLabelBackdrop
+{
+public:
+    // An opaque picture of what lies behind `area` (the label's rectangle in the owner), while the
+    // owner keeps one; a null pixmap otherwise.
+    virtual QPixmap keptBackdrop(const QRect &area) const = 0;
+    // Paints what lies behind `area` with `painter` at the label's origin; false when it cannot
+    // paint it opaque.
+    virtual bool paintBackdrop(QPainter *painter, const QRect &area) const = 0;
+
+protected:
+    ~TimeLabelBackdrop() = default;
+};
+
+// A row's time: a plain-text label that blinks. While blank it keeps its text (a screen reader
+// reads it) and paints nothing. The blink repaints every running row's time twice a second, so
+// the label draws as little as it can: its text is laid out once per change, and over a kept
+// backdrop the text is drawn once per change too and copied at each blink.
+class TimeLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit TimeLabel(QWidget *parent = nullptr);
+
+    bool isBlank() const { return m_blank; }
+    // Repaints only when asked: a label scrolled out of view paints as it is once it comes back.
+    void setBlank(bool blank, bool repaint = true);
+
+    // The owner that paints what lies behind the label (the label's parent, which outlives it).
+    void setBackdrop(const TimeLabelBackdrop *backdrop);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    bool paintsLikeAPlainLabel() const;
+    void updateOpacity();
+    void paintOver(QPainter *painter, const QPixmap &kept);
+    void paintText(QPainter *painter);
+    void layOutText();
+
+    bool m_blank = false;
+    const TimeLabelBackdrop *m_backdrop = nullptr;
+    bool m_backdropRefused = false; // the owner could not paint it opaque: until the look changes
+    QTextLayout m_layout;
+    QString m_laidOut;      // the text m_layout holds; a null string: nothing laid out yet
+    bool m_oneLine = false; // m_laidOut is one plain left-to-right line, drawn from m_layout
+    QPixmap m_shown;        // the label as shown: m_shownText over the kept backdrop m_shownOver
+    QString m_shownText;
+    qint64 m_shownOver = 0;
+};
+
+#endif // TAVREL_TIMELABEL_H
