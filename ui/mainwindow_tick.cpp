@@ -9,6 +9,7 @@
 #include "ui/entryrow.h"
 #include "ui/ringer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QScrollArea>
 
@@ -59,6 +60,9 @@ void MainWindow::showPhase(const ClockReading &now)
 void MainWindow::blankPhase(const ClockReading &now)
 {
     const QRect inView = listInView();
+    // Behind a blank the time matters only to a screen reader; without one the show phase half a
+    // second later sets it.
+    const bool readerListening = QAccessible::isActive();
     bool blinking = false;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (!m_scheduler.isArmed(i))
@@ -66,7 +70,8 @@ void MainWindow::blankPhase(const ClockReading &now)
         blinking = true;
         EntryRow *row = m_rows.at(i);
         row->setTimeBlank(true, row->geometry().intersects(inView));
-        row->setTimeTextBehindBlank(m_scheduler.rowTime(i, now));
+        if (readerListening)
+            row->setTimeTextBehindBlank(m_scheduler.rowTime(i, now));
     }
     if (blinking)
         setTrayIcon(m_trayEmpty);
