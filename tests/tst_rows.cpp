@@ -88,6 +88,7 @@ private slots:
     void trayActivation();
     void forcedReminderToggle();
     void trayBlinksWithRunningRows();
+    void trayMenuCurrentWhenOpened();
 };
 
 void TestRows::rowShowsItsEntry_data()
@@ -540,4 +541,29 @@ void TestRows::trayBlinksWithRunningRows()
 }
 
 TAVREL_TEST_MAIN(TestRows)
+// The menu's next-ring entry is current when the menu opens after seconds closed, and follows the
+// seconds while it stays open.
+void TestRows::trayMenuCurrentWhenOpened()
+{
+    TestHome home;
+    Rig::Window r({timer(QStringLiteral("茶"), QStringLiteral("00:00:30"))}, home, when("Mon 00:00:00"));
+    QMenu *menu = r.d->trayMenu();
+    const QAction *entry = menu->actions().value(1);
+    r.d->clickBox(0);
+    for (int half = 0; half < 12; ++half)
+        r.step(500);
+    const QString caption = QStringLiteral("下一次响铃所需时间：");
+    QCOMPARE(r.d->tray()->toolTip(), caption + "0天0小时0分钟24秒");
+    emit menu->aboutToShow();
+    QCOMPARE(entry->text(), QStringLiteral("0天0小时0分钟24秒"));
+    r.step(500);
+    r.step(500);
+    QCOMPARE(entry->text(), QStringLiteral("0天0小时0分钟23秒"));
+    emit menu->aboutToHide();
+    r.step(500);
+    r.step(500);
+    emit menu->aboutToShow();
+    QCOMPARE(entry->text(), QStringLiteral("0天0小时0分钟22秒"));
+}
+
 #include "tst_rows.moc"

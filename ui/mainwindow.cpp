@@ -130,10 +130,16 @@ void MainWindow::createTray()
     m_tray = new QSystemTrayIcon(m_trayPlain, this);
     m_trayMenu = new QMenu(this);
     m_trayMenu->addAction(Texts::kNextRingCaption);
-    m_nextRingAction = m_trayMenu->addAction(Texts::kNoRing);
+    m_nextRing = Texts::kNoRing;
+    m_nextRingAction = m_trayMenu->addAction(m_nextRing);
     m_trayMenu->addSeparator();
     connect(m_trayMenu->addAction(Texts::kQuit), &QAction::triggered, qApp, &QCoreApplication::quit);
     m_tray->setContextMenu(m_trayMenu);
+    connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {
+        m_trayMenuOpen = true;
+        showNextRingInMenu();
+    });
+    connect(m_trayMenu, &QMenu::aboutToHide, this, [this] { m_trayMenuOpen = false; });
     m_tray->setVisible(true);
     connect(m_tray, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
 

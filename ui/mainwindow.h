@@ -102,6 +102,7 @@ private:
     QRect listInView() const;
     QString nextRingText(const ClockReading &now) const;
     void showNextRing(const QString &text);
+    void showNextRingInMenu();
     void updateStopAction();
     void setTrayIcon(const QIcon &icon);
 
@@ -140,6 +141,8 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_nextRingAction = nullptr;
+    QString m_nextRing;          // the time to the next ring, as the tray shows it
+    bool m_trayMenuOpen = false; // its entries follow m_nextRing only while a person can see them
     QIcon m_trayColoured;
     QIcon m_trayPlain;
     QIcon m_trayEmpty;

@@ -94,11 +94,20 @@ void MainWindow::showNextRing(const QString &text)
 {
     if (m_rows.isEmpty())
         return; // the last text stays, as it was when the last entry went
-    if (m_nextRingAction->text() != text)
-        m_nextRingAction->setText(text);
+    m_nextRing = text;
     const QString tip = Texts::kNextRingCaption + text;
     if (m_tray->toolTip() != tip)
         m_tray->setToolTip(tip);
+    if (m_trayMenuOpen)
+        showNextRingInMenu();
+}
+
+// A changed menu entry costs a menu update and, on a desktop that hosts the tray over D-Bus, a
+// message to the host, every second; a closed menu is brought up to date as it opens.
+void MainWindow::showNextRingInMenu()
+{
+    if (m_nextRingAction->text() != m_nextRing)
+        m_nextRingAction->setText(m_nextRing);
 }
 
 void MainWindow::updateStopAction()

@@ -392,6 +392,8 @@ class Desk:
         path = obj.Get("org.kde.StatusNotifierItem", "Menu",
                        dbus_interface=dbus.PROPERTIES_IFACE)
         menu = bus.get_object(obj.bus_name, path)
+        # As a tray host opens the menu: told first, then the entries read.
+        menu.AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
         _, layout = menu.GetLayout(0, -1, [], dbus_interface="com.canonical.dbusmenu")
         entries = []
 

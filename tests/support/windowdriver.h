@@ -81,7 +81,12 @@ public:
 
     QSystemTrayIcon *tray() const { return w->findChild<QSystemTrayIcon *>(); }
     QMenu *trayMenu() const { return tray()->contextMenu(); }
-    QString nextRingText() const { return trayMenu()->actions().value(1)->text(); }
+    // The next-ring entry as a person sees it: in the menu opened, as a tray host opens it.
+    QString nextRingText() const
+    {
+        emit trayMenu()->aboutToShow();
+        return trayMenu()->actions().value(1)->text();
+    }
 
     // The editor, made just after the window first shows.
     EntryEditor *editor() const { return w->findChild<EntryEditor *>(); }
