@@ -146,8 +146,9 @@ void EntryRow::fitWidth(int windowWidth)
 
 void EntryRow::setTimeText(const QString &text, bool inView)
 {
-    m_time->setBlank(false, inView);
-    if (m_time->text() != text)
+    const bool changed = m_time->text() != text;
+    m_time->setBlank(false, inView && !changed); // a new text repaints the label by itself
+    if (changed)
         m_time->setText(text);
 }
 
