@@ -1,6 +1,7 @@
 // The child that tst_storagekill shoots: it runs one of the storage file's writers over the file
 // in $HOME again and again until it is killed, and prints "ready" once the loop begins.
 #include "core/storagefile.h"
+#include "support/editedentry.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,16 +17,6 @@ void ready()
 {
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-}
-
-Entry named(const QString &name)
-{
-    Entry e;
-    e.kind = Entry::Kind::Timer;
-    e.name = name;
-    e.timerSeconds = 36000;
-    e.loop = true;
-    return e;
 }
 
 // Start-up over and over: the file is put back as it was (atomically, so the child's own
@@ -69,7 +60,7 @@ int main(int argc, char *argv[])
         else if (writer == QLatin1String("background"))
             storage.setBackground(flip ? picture : QString());
         else if (writer == QLatin1String("edit"))
-            storage.replace(0, named(flip ? QStringLiteral("甲") : QStringLiteral("乙")));
+            storage.replace(0, editedEntry(flip ? QStringLiteral("甲") : QStringLiteral("乙")));
         else if (writer == QLatin1String("delete") && flip)
             storage.remove(last);
         else if (writer == QLatin1String("delete"))

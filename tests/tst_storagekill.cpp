@@ -2,6 +2,7 @@
 // whatever the moment, the file is whole and holds one of the contents that writer goes between.
 #include "core/storagefile.h"
 #include "support/corehome.h"
+#include "support/editedentry.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -20,16 +21,6 @@ Entry entry(int n, bool on)
     e.alarmTime = QTime(n, 15);
     e.loop = true;
     e.enabled = on;
-    return e;
-}
-
-Entry named(const QString &name)
-{
-    Entry e;
-    e.kind = Entry::Kind::Timer;
-    e.name = name;
-    e.timerSeconds = 36000;
-    e.loop = true;
     return e;
 }
 
@@ -61,8 +52,8 @@ QList<QByteArray> contents(const QString &writer, const QString &picture)
                 StorageFile::bytesOf(StorageFile::withBackground(reset, picture))};
     if (writer == QLatin1String("edit"))
         return {StorageFile::bytesOf(reset),
-                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, named(QStringLiteral("甲")))),
-                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, named(QStringLiteral("乙"))))};
+                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, editedEntry(QStringLiteral("甲")))),
+                StorageFile::bytesOf(StorageFile::withReplaced(reset, 0, editedEntry(QStringLiteral("乙"))))};
     return {StorageFile::bytesOf(reset), StorageFile::bytesOf(StorageFile::withRemoved(reset, kEntries - 1))};
 }
 
@@ -100,8 +91,8 @@ void TestStorageKill::killDuringWrites()
     const QString picture = home.home() + QStringLiteral("/图,片.png");
     const QList<QByteArray> whole = contents(writer, picture);
     const quint32 replayKey = qEnvironmentVariableIsSet("TAVREL_KILL_REPLAY")
-                             ? quint32(qEnvironmentVariableIntValue("TAVREL_KILL_REPLAY"))
-                             : QRandomGenerator::global()->generate();
+                                  ? quint32(qEnvironmentVariableIntValue("TAVREL_KILL_REPLAY"))
+                                  : QRandomGenerator::global()->generate();
     qInfo("kill replay key %u (replay: TAVREL_KILL_REPLAY=%u)", replayKey, replayKey);
     QRandomGenerator random(replayKey);
     QMap<int, int> seen;

@@ -17,7 +17,6 @@
 using namespace Texts;
 
 namespace {
-const QString kBuiltInRing = QStringLiteral("qrc:/res/默认响铃.mp3");
 const QSize kFileIconSize(20, 20);
 
 bool isMouseEvent(QEvent::Type type)
@@ -109,12 +108,12 @@ void EntryEditor::togglePreview()
     MediaBackEnd *backEnd = mediaBackEnd();
     if (!backEnd)
         return;
-    const QUrl url = m_soundPath.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(m_soundPath);
     // A once-only sound that has run out leaves the player without media.
-    m_preview = backEnd->makePlayer(this, url, m_loopBox->isChecked(), [this](QObject *, SoundEvent event) {
-        if (event == SoundEvent::RanOut)
-            stopPreview();
-    });
+    m_preview = backEnd->makePlayer(this, soundUrl(m_soundPath), m_loopBox->isChecked(),
+                                    [this](QObject *, SoundEvent event) {
+                                        if (event == SoundEvent::RanOut)
+                                            stopPreview();
+                                    });
     m_preview->setObjectName(QStringLiteral("previewPlayer"));
     backEnd->play(m_preview);
     m_previewButton->setText(kStop);

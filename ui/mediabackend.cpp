@@ -36,3 +36,8 @@ MediaBackEnd *mediaBackEnd()
     static MediaBackEnd *const backEnd = loadModule();
     return backEnd;
 }
+
+QUrl soundUrl(const QString &path)
+{
+    return path.isEmpty() ? QUrl(QStringLiteral("qrc:/res/默认响铃.mp3")) : QUrl::fromLocalFile(path);
+}

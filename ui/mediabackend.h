@@ -47,4 +47,7 @@ Q_DECLARE_INTERFACE(MediaBackEnd, TAVREL_MEDIA_BACK_END_IID)
 // why), and then nothing sounds.
 MediaBackEnd *mediaBackEnd();
 
+// What a player plays for a stored sound: the file, or the built-in ring when there is none.
+QUrl soundUrl(const QString &path);
+
 #endif // TAVREL_MEDIABACKEND_H

@@ -15,7 +15,6 @@
 Q_LOGGING_CATEGORY(lcRing, "tavrel.ring", QtWarningMsg)
 
 namespace {
-const QString kBuiltInRing = QStringLiteral("qrc:/res/默认响铃.mp3");
 const int kMessageMs = 10000;
 const int kBackEndDelayMs = 100; // the enabled row and the tray icon are drawn first
 
@@ -70,7 +69,7 @@ void Ringer::loadBackEnd()
         return;
     m_backEndLoaded = true;
     if (MediaBackEnd *backEnd = mediaBackEnd())
-        backEnd->load(QUrl(kBuiltInRing));
+        backEnd->load(soundUrl(QString()));
 }
 
 void Ringer::ring(const RingRequest &request)
@@ -114,8 +113,7 @@ QObject *Ringer::makePlayer(const QString &sound, bool loop)
     MediaBackEnd *backEnd = mediaBackEnd();
     if (!backEnd)
         return nullptr;
-    const QUrl url = sound.isEmpty() ? QUrl(kBuiltInRing) : QUrl::fromLocalFile(sound);
-    return backEnd->makePlayer(this, url, loop,
+    return backEnd->makePlayer(this, soundUrl(sound), loop,
                                [this](QObject *player, SoundEvent event) { playerEvent(player, event); });
 }
 
