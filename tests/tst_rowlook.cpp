@@ -83,6 +83,22 @@ void bringInto(QPushButton *button, State state)
     }
 }
 
+// The areas a widget was asked to repaint.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget *watched) { watched->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(State)
@@ -99,6 +115,8 @@ private slots:
     void rowDrawsAsAPlainButton();
     void blinkLeavesTheWindowAsARepaint_data();
     void blinkLeavesTheWindowAsARepaint();
+    void blinkRepaintsTheLineAlone_data();
+    void blinkRepaintsTheLineAlone();
 };
 
 void TestRowLook::initTestCase()
@@ -277,6 +295,67 @@ void TestRowLook::blinkLeavesTheWindowAsARepaint()
         if (half == 3)        // rows that blinked out of view come into it
             r.d->listArea()->verticalScrollBar()->setValue(r.d->listArea()->verticalScrollBar()->maximum());
     }
+}
+
+void TestRowLook::blinkRepaintsTheLineAlone_data()
+{
+    QTest::addColumn<QString>("change"); // what happens to a shown time
+    QTest::addColumn<QString>("text");   // the text it shows after
+    QTest::addColumn<bool>("whole");     // all of the label repaints, not the line alone
+    QTest::newRow("goes blank") << "blank"
+                                << "" << false;
+    QTest::newRow("shown again") << "blank, show"
+                                 << "00:05:00" << false;
+    QTest::newRow("counts a second down") << "blank, count"
+                                          << "00:04:59" << false;
+    QTest::newRow("a new time while shown") << "count"
+                                            << "00:04:59" << false;
+    QTest::newRow("a text of two lines") << "two lines"
+                                         << "00:04\n59" << true;
+}
+
+// A blink or a new time repaints the text's line, about half the label (and what the display takes
+// at one go); a text of more lines than one repaints, and shows, all of the label.
+void TestRowLook::blinkRepaintsTheLineAlone()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, text);
+    QFETCH(bool, whole);
+    QWidget window;
+    window.resize(820, 60);
+    EntryRow row(&window);
+    row.showEntry(timer(QStringLiteral("茶"), QStringLiteral("00:05:00")), 800);
+    row.move(10, 10);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QLabel *time = timeLabelOf(&row);
+    QCoreApplication::processEvents();
+    PaintRecorder recorder(time);
+    if (change.startsWith("blank"))
+        row.setTimeBlank(true);
+    if (change.endsWith("show"))
+        row.setTimeText(QStringLiteral("00:05:00"));
+    if (change.endsWith("count"))
+        row.setTimeText(QStringLiteral("00:04:59"));
+    if (change == "two lines")
+        row.setTimeText(text);
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(row.timeText(), text);
+    const QRect painted = recorder.painted.boundingRect();
+    QVERIFY(!painted.isEmpty());
+    const int line = qCeil(QFontMetricsF(time->font()).height());
+    QVERIFY2(line < time->height(), "the label is taller than its line");
+    QCOMPARE(painted.height(), whole ? time->height() : line);
+    QCOMPARE(painted.width(), time->width());
+    // On screen: what a whole repaint draws, whatever part was repainted.
+    const auto shot = [&] {
+        QCoreApplication::processEvents();
+        return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage changed = shot();
+    window.repaint();
+    QCOMPARE(changed, shot());
 }
 
 TAVREL_TEST_MAIN(TestRowLook)

@@ -3,12 +3,21 @@
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QtMath>
 
 #include <algorithm>
 
 namespace {
 // drawText lays a single line out this wide when it does not wrap: wide enough for any text.
 const qreal kUnwrappedWidth = 0x01000000;
+
+bool hasLineBreak(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(ushort(0x9c)) ||
+               c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    });
+}
 } // namespace
 
 TimeLabel::TimeLabel(QWidget *parent) : QLabel(parent)
@@ -23,7 +32,7 @@ void TimeLabel::setBlank(bool blank, bool repaint)
         return;
     m_blank = blank;
     if (repaint)
-        update();
+        update(contentsRect());
 }
 
 void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
@@ -50,6 +59,7 @@ bool TimeLabel::paintsLikeAPlainLabel() const
 
 void TimeLabel::paintEvent(QPaintEvent *event)
 {
+    fitContentsToLine(); // a text of more lines than the last: all of the label again, at once
     const bool opaque = testAttribute(Qt::WA_OpaquePaintEvent);
     if (!opaque && !paintsLikeAPlainLabel()) {
         if (m_blank)
@@ -138,10 +148,9 @@ void TimeLabel::paintText(QPainter *painter)
 void TimeLabel::layOutText()
 {
     m_laidOut = text();
-    m_oneLine = !m_laidOut.isRightToLeft() && std::none_of(m_laidOut.cbegin(), m_laidOut.cend(), [](QChar c) {
-        return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
-               c == QLatin1Char('&') || c == QChar(ushort(0x9c)) || c == QChar::LineSeparator;
-    });
+    // Tabs and ampersands drawText treats apart: left to it, as the text of more lines.
+    m_oneLine = !m_laidOut.isRightToLeft() && !hasLineBreak(m_laidOut) &&
+                !m_laidOut.contains(QLatin1Char('\t')) && !m_laidOut.contains(QLatin1Char('&'));
     m_layout.clearLayout();
     m_layout.setText(m_laidOut);
     m_layout.setFont(font());
@@ -154,6 +163,25 @@ void TimeLabel::layOutText()
     line.setLineWidth(kUnwrappedWidth);
     line.setPosition(QPointF(0, 0));
     m_layout.endLayout();
+}
+
+void TimeLabel::resizeEvent(QResizeEvent *event)
+{
+    fitContentsToLine();
+    QLabel::resizeEvent(event);
+}
+
+// Only the text's line changes when the label blinks or counts. The rest of a top-aligned
+// one-line label is kept out of its contents, so a blink or a new text repaints, and sends to the
+// display, that line alone: about half the label, and what the display takes at one go.
+void TimeLabel::fitContentsToLine()
+{
+    int below = 0;
+    if (paintsLikeAPlainLabel() && !(alignment() & (Qt::AlignVCenter | Qt::AlignBottom)) &&
+        !hasLineBreak(text()))
+        below = qMax(0, height() - qCeil(QFontMetricsF(font()).height()));
+    if (contentsMargins() != QMargins(0, 0, 0, below))
+        setContentsMargins(0, 0, 0, below); // repaints the whole label
 }
 
 void TimeLabel::changeEvent(QEvent *event)
@@ -172,6 +200,9 @@ void TimeLabel::changeEvent(QEvent *event)
         break;
     case QEvent::EnabledChange:
         updateOpacity();
+        break;
+    case QEvent::ContentsRectChange:
+        m_shown = QPixmap();
         break;
     default:
         break;

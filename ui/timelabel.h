@@ -42,9 +42,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     bool paintsLikeAPlainLabel() const;
+    void fitContentsToLine();
     void updateOpacity();
     void paintOver(QPainter *painter, const QPixmap &kept);
     void paintText(QPainter *painter);
