@@ -32,7 +32,7 @@ void TimeLabel::setBlank(bool blank, bool repaint)
         return;
     m_blank = blank;
     if (repaint)
-        update(contentsRect());
+        update(m_fitted ? QRect(0, 0, width(), m_lineHeight) : rect());
 }
 
 void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
@@ -59,7 +59,8 @@ bool TimeLabel::paintsLikeAPlainLabel() const
 
 void TimeLabel::paintEvent(QPaintEvent *event)
 {
-    fitContentsToLine(); // a text of more lines than the last: all of the label again, at once
+    if (fitsToLine() != m_fitted)
+        fitContentsToLine(); // say, a text of more lines: all of the label again, at once
     const bool opaque = testAttribute(Qt::WA_OpaquePaintEvent);
     if (!opaque && !paintsLikeAPlainLabel()) {
         if (m_blank)
@@ -174,14 +175,20 @@ void TimeLabel::resizeEvent(QResizeEvent *event)
 // Only the text's line changes when the label blinks or counts. The rest of a top-aligned
 // one-line label is kept out of its contents, so a blink or a new text repaints, and sends to the
 // display, that line alone: about half the label, and what the display takes at one go.
+bool TimeLabel::fitsToLine() const
+{
+    return paintsLikeAPlainLabel() && !(alignment() & (Qt::AlignVCenter | Qt::AlignBottom)) &&
+           !hasLineBreak(text()) && m_lineHeight < height();
+}
+
 void TimeLabel::fitContentsToLine()
 {
-    int below = 0;
-    if (paintsLikeAPlainLabel() && !(alignment() & (Qt::AlignVCenter | Qt::AlignBottom)) &&
-        !hasLineBreak(text()))
-        below = qMax(0, height() - qCeil(QFontMetricsF(font()).height()));
-    if (contentsMargins() != QMargins(0, 0, 0, below))
-        setContentsMargins(0, 0, 0, below); // repaints the whole label
+    if (m_lineHeight < 0)
+        m_lineHeight = qCeil(QFontMetricsF(font()).height());
+    m_fitted = fitsToLine();
+    const QMargins margins(0, 0, 0, m_fitted ? height() - m_lineHeight : 0);
+    if (contentsMargins() != margins)
+        setContentsMargins(margins); // repaints the whole label
 }
 
 void TimeLabel::changeEvent(QEvent *event)
@@ -190,6 +197,8 @@ void TimeLabel::changeEvent(QEvent *event)
     case QEvent::FontChange:
         m_laidOut = QString(); // laid out and drawn again at the next paint
         m_shown = QPixmap();
+        m_lineHeight = -1;
+        fitContentsToLine();
         break;
     case QEvent::StyleChange:
     case QEvent::PaletteChange:
@@ -197,9 +206,11 @@ void TimeLabel::changeEvent(QEvent *event)
         m_shown = QPixmap();
         m_backdropRefused = false; // another look: the owner may manage it now
         updateOpacity();
+        fitContentsToLine();
         break;
     case QEvent::EnabledChange:
         updateOpacity();
+        fitContentsToLine();
         break;
     case QEvent::ContentsRectChange:
         m_shown = QPixmap();

@@ -46,6 +46,7 @@ protected:
 
 private:
     bool paintsLikeAPlainLabel() const;
+    bool fitsToLine() const;
     void fitContentsToLine();
     void updateOpacity();
     void paintOver(QPainter *painter, const QPixmap &kept);
@@ -53,6 +54,8 @@ private:
     void layOutText();
 
     bool m_blank = false;
+    bool m_fitted = false; // the contents are the text's line alone
+    int m_lineHeight = -1; // of the font; -1: not measured since it changed
     const TimeLabelBackdrop *m_backdrop = nullptr;
     bool m_backdropRefused = false; // the owner could not paint it opaque: until the look changes
     QTextLayout m_layout;
