@@ -89,7 +89,9 @@ void TimeLabel::paintEvent(QPaintEvent *event)
         paintText(&painter);
 }
 
-// Blank: the backdrop, copied. Shown: the text over it, drawn once and copied after.
+// Blank: the backdrop, copied. Shown: the text drawn over it. A text shown again over the same
+// backdrop (an alarm's, at each blink) is kept as a picture from then on and copied; a timer's
+// changes every second and would be kept for nothing.
 void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept)
 {
     painter->setCompositionMode(QPainter::CompositionMode_Source); // opaque: a copy, no blending
@@ -97,15 +99,23 @@ void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept)
         painter->drawPixmap(0, 0, kept);
         return;
     }
-    if (m_shown.isNull() || m_shownOver != kept.cacheKey() || m_shownText != text()) {
-        m_shown = kept.copy();
-        QPainter shown(&m_shown);
-        shown.setFont(font());
-        paintText(&shown);
-        m_shownOver = kept.cacheKey();
-        m_shownText = text();
+    const bool again = m_shownText == text() && m_shownOver == kept.cacheKey();
+    if (again) {
+        if (m_shown.isNull()) {
+            m_shown = kept.copy();
+            QPainter shown(&m_shown);
+            shown.setFont(font());
+            paintText(&shown);
+        }
+        painter->drawPixmap(0, 0, m_shown);
+        return;
     }
-    painter->drawPixmap(0, 0, m_shown);
+    m_shown = QPixmap();
+    m_shownText = text();
+    m_shownOver = kept.cacheKey();
+    painter->drawPixmap(0, 0, kept);
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    paintText(painter);
 }
 
 // As QPainter::drawText places and clips a single left-to-right line in the label.

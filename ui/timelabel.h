@@ -61,9 +61,9 @@ private:
     QTextLayout m_layout;
     QString m_laidOut;      // the text m_layout holds; a null string: nothing laid out yet
     bool m_oneLine = false; // m_laidOut is one plain left-to-right line, drawn from m_layout
-    QPixmap m_shown;        // the label as shown: m_shownText over the kept backdrop m_shownOver
-    QString m_shownText;
+    QString m_shownText;    // the text last shown, over the kept backdrop m_shownOver
     qint64 m_shownOver = 0;
+    QPixmap m_shown; // the label so, once it was shown twice; null before
 };
 
 #endif // TAVREL_TIMELABEL_H
