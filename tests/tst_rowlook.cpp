@@ -2,13 +2,16 @@
 // plain label paint in every state a person can bring a row into, and a blink that repaints only
 // the times leaves the window as a whole repaint would.
 #include "support/windowrig.h"
+#include "ui/timeglyphs.h"
 #include "ui/timelabel.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextLayout>
 
 using namespace Rig;
 
@@ -109,6 +112,8 @@ class TestRowLook : public QObject
 
 private slots:
     void initTestCase();
+    void timeGlyphsDrawAsALayout_data();
+    void timeGlyphsDrawAsALayout();
     void timeDrawsAsAPlainLabel_data();
     void timeDrawsAsAPlainLabel();
     void rowDrawsAsAPlainButton_data();
@@ -124,6 +129,63 @@ void TestRowLook::initTestCase()
     // The kept faces and laid-out times are used under Qt's own plain styles; elsewhere the widgets
     // paint as they always did and there is nothing to compare.
     QCOMPARE(QByteArray(qApp->style()->metaObject()->className()), QByteArray("QFusionStyle"));
+}
+
+void TestRowLook::timeGlyphsDrawAsALayout_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<qreal>("spacing"); // extra pixels after each character
+    QTest::newRow("the label's font") << 0 << false << 0.0;
+    QTest::newRow("small") << 7 << false << 0.0;
+    QTest::newRow("large") << 16 << false << 0.0;
+    QTest::newRow("bold") << 0 << true << 0.0;
+    QTest::newRow("spaced") << 0 << false << 1.25;
+}
+
+// A time drawn from the table of its characters is the line a layout of it draws, placed anywhere
+// (fractions of a pixel too), and as wide and high.
+void TestRowLook::timeGlyphsDrawAsALayout()
+{
+    QFETCH(int, pointSize);
+    QFETCH(bool, bold);
+    QFETCH(qreal, spacing);
+    QFont font = QLabel().font();
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    font.setBold(bold);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    const TimeGlyphs glyphs(font);
+    QVERIFY(glyphs.canDraw(QStringLiteral("0123456789:")));
+    QVERIFY(!glyphs.canDraw(QString()));
+    QVERIFY(!glyphs.canDraw(QStringLiteral("7.30")));
+    QVERIFY(!glyphs.canDraw(QStringLiteral("七点")));
+    const QStringList times{"00:00:00", "01:29:59", "11:11:11", "99:59:59", "07:30", "23:41", "10:01:10"};
+    for (const QString &time : times) {
+        QTextLayout layout(time, font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1000);
+        layout.endLayout();
+        QCOMPARE(glyphs.width(time), line.naturalTextWidth());
+        QCOMPARE(glyphs.height(), line.height());
+        for (const QPointF origin : {QPointF(3, 2), QPointF(3.5, 2), QPointF(7.3, 1)}) {
+            QImage fromLayout(200, 60, QImage::Format_RGB32);
+            fromLayout.fill(Qt::white);
+            const QImage blank = fromLayout;
+            QImage fromTable = fromLayout;
+            {
+                QPainter painter(&fromLayout);
+                line.draw(&painter, origin);
+            }
+            {
+                QPainter painter(&fromTable);
+                glyphs.draw(&painter, origin, time);
+            }
+            QVERIFY2(fromLayout != blank, "something is drawn");
+            QCOMPARE(fromTable, fromLayout);
+        }
+    }
 }
 
 void TestRowLook::timeDrawsAsAPlainLabel_data()

@@ -1,5 +1,7 @@
 #include "ui/timelabel.h"
 
+#include "ui/timeglyphs.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
@@ -25,6 +27,8 @@ TimeLabel::TimeLabel(QWidget *parent) : QLabel(parent)
     setTextFormat(Qt::PlainText); // digits only: no need to look for markup each second
     m_layout.setCacheEnabled(true);
 }
+
+TimeLabel::~TimeLabel() = default;
 
 void TimeLabel::setBlank(bool blank, bool repaint)
 {
@@ -118,42 +122,56 @@ void TimeLabel::paintOver(QPainter *painter, const QPixmap &kept)
     paintText(painter);
 }
 
-// As QPainter::drawText places and clips a single left-to-right line in the label.
+// As QPainter::drawText places and clips a single left-to-right line in the label. A time is drawn
+// from the font's table of its characters, anything else from a layout.
 void TimeLabel::paintText(QPainter *painter)
 {
-    if (m_laidOut.isNull() || m_laidOut != text())
+    const QString shown = text();
+    if (!m_glyphs)
+        m_glyphs.reset(new TimeGlyphs(font()));
+    if (m_glyphs->canDraw(shown)) {
+        const qreal width = m_glyphs->width(shown);
+        m_glyphs->draw(painter, placeLine(painter, width, width, m_glyphs->height()), shown);
+        return;
+    }
+    if (m_laidOut.isNull() || m_laidOut != shown)
         layOutText();
     if (!m_oneLine) {
-        const Qt::LayoutDirection direction = text().isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+        const Qt::LayoutDirection direction = shown.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
         const int flags =
             int(QStyle::visualAlignment(direction, alignment())) |
             (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
-        style()->drawItemText(painter, contentsRect(), flags, palette(), isEnabled(), text(),
+        style()->drawItemText(painter, contentsRect(), flags, palette(), isEnabled(), shown,
                               foregroundRole());
         return;
     }
-    const QRectF area = contentsRect();
     const QTextLine line = m_layout.lineAt(0);
+    line.draw(painter, placeLine(painter, line.naturalTextWidth(), line.horizontalAdvance(), line.height()));
+}
+
+// Where a line `width` wide (`advance` with trailing spaces) and `height` high is drawn, with the
+// pen set and the clip drawText would set.
+QPointF TimeLabel::placeLine(QPainter *painter, qreal width, qreal advance, qreal height) const
+{
+    const QRectF area = contentsRect();
     qreal xoff = 0;
-    if (alignment() & Qt::AlignRight)
-        xoff = area.width() - line.naturalTextWidth();
-    else if (alignment() & Qt::AlignHCenter)
-        xoff = (area.width() - line.naturalTextWidth()) / 2;
+    qreal drawX = 0;
+    if (alignment() & Qt::AlignRight) {
+        xoff = area.width() - width;
+        drawX = area.width() - advance;
+    } else if (alignment() & Qt::AlignHCenter) {
+        xoff = (area.width() - width) / 2;
+        drawX = (area.width() - advance) / 2;
+    }
     qreal yoff = 0;
     if (alignment() & Qt::AlignBottom)
-        yoff = area.height() - line.height();
+        yoff = area.height() - height;
     else if (alignment() & Qt::AlignVCenter)
-        yoff = (area.height() - line.height()) / 2;
-    const QRectF bounds(area.x() + xoff, area.y() + yoff, line.naturalTextWidth(), line.height());
+        yoff = (area.height() - height) / 2;
     painter->setPen(QPen(palette().brush(foregroundRole()), painter->pen().widthF()));
-    if (!area.contains(bounds))
+    if (!area.contains(QRectF(area.x() + xoff, area.y() + yoff, width, height)))
         painter->setClipRect(area, Qt::IntersectClip);
-    qreal drawX = 0;
-    if (alignment() & Qt::AlignRight)
-        drawX = area.width() - line.horizontalAdvance();
-    else if (alignment() & Qt::AlignHCenter)
-        drawX = (area.width() - line.horizontalAdvance()) / 2;
-    line.draw(painter, QPointF(area.x() + drawX, area.y() + yoff));
+    return QPointF(area.x() + drawX, area.y() + yoff);
 }
 
 void TimeLabel::layOutText()
@@ -205,6 +223,7 @@ void TimeLabel::changeEvent(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::FontChange:
+        m_glyphs.reset();
         m_laidOut = QString(); // laid out and drawn again at the next paint
         m_shown = QPixmap();
         m_lineHeight = -1;
