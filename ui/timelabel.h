@@ -8,6 +8,7 @@
 #include <memory>
 
 class TimeGlyphs;
+
 // What a time label sits on. Its owner paints it for the label, so the label can be opaque and a
 // blink repaints the label alone, not the widgets under it.
 class TimeLabelBackdrop
@@ -26,8 +27,8 @@ protected:
 
 // A row's time: a plain-text label that blinks. While blank it keeps its text (a screen reader
 // reads it) and paints nothing. The blink repaints every running row's time twice a second, so
-// the label draws as little as it can: its text is laid out once per change, and over a kept
-// backdrop the text is drawn once per change too and copied at each blink.
+// the label draws as little as it can: a blink repaints the text's line alone, a time is drawn from
+// its font's glyphs without a layout, and a text shown again over a kept backdrop is copied.
 class TimeLabel : public QLabel
 {
     Q_OBJECT
