@@ -1,5 +1,7 @@
 #include "ui/timeglyphs.h"
 
+#include <QCoreApplication>
+#include <QFont>
 #include <QGlyphRun>
 #include <QPainter>
 #include <QTextLayout>
@@ -7,6 +9,7 @@
 namespace {
 const QLatin1String kCharacters("0123456789:");
 const qreal kUnwrappedWidth = 0x01000000;
+const int kFontsKept = 4;
 
 // Each ordered pair of the characters side by side once, so kerning between any two shows.
 QString everyPair()
@@ -63,6 +66,27 @@ TimeGlyphs::TimeGlyphs(const QFont &font)
     m_ascent = positions.first().y();
     m_height = line.height();
     m_usable = true;
+}
+
+std::shared_ptr<const TimeGlyphs> TimeGlyphs::of(const QFont &font)
+{
+    using Kept = QPair<QFont, std::shared_ptr<const TimeGlyphs>>;
+    static QList<Kept> tables;
+    static const bool clearedAtExit = [] {
+        qAddPostRoutine([] { tables.clear(); }); // fonts go before the application does
+        return true;
+    }();
+    Q_UNUSED(clearedAtExit)
+    for (int i = 0; i < tables.size(); ++i) {
+        if (tables.at(i).first == font) {
+            tables.move(i, 0);
+            return tables.first().second;
+        }
+    }
+    tables.prepend({font, std::make_shared<const TimeGlyphs>(font)});
+    if (tables.size() > kFontsKept)
+        tables.removeLast();
+    return tables.first().second;
 }
 
 bool TimeGlyphs::canDraw(const QString &text) const

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QFont;
 class QPainter;
@@ -19,6 +20,8 @@ public:
     // Learnt from a layout of every pair of the characters; not usable when the font kerns, joins
     // or substitutes any of them.
     explicit TimeGlyphs(const QFont &font);
+    // The table of `font`, shared by all labels in it: learnt once, not by each label.
+    static std::shared_ptr<const TimeGlyphs> of(const QFont &font);
 
     bool canDraw(const QString &text) const;
     qreal width(const QString &text) const;

@@ -28,8 +28,6 @@ TimeLabel::TimeLabel(QWidget *parent) : QLabel(parent)
     m_layout.setCacheEnabled(true);
 }
 
-TimeLabel::~TimeLabel() = default;
-
 void TimeLabel::setBlank(bool blank, bool repaint)
 {
     if (m_blank == blank)
@@ -128,7 +126,7 @@ void TimeLabel::paintText(QPainter *painter)
 {
     const QString shown = text();
     if (!m_glyphs)
-        m_glyphs.reset(new TimeGlyphs(font()));
+        m_glyphs = TimeGlyphs::of(font());
     if (m_glyphs->canDraw(shown)) {
         const qreal width = m_glyphs->width(shown);
         m_glyphs->draw(painter, placeLine(painter, width, width, m_glyphs->height()), shown);

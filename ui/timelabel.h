@@ -35,7 +35,6 @@ class TimeLabel : public QLabel
 
 public:
     explicit TimeLabel(QWidget *parent = nullptr);
-    ~TimeLabel() override;
 
     bool isBlank() const { return m_blank; }
     // Repaints only when asked: a label scrolled out of view paints as it is once it comes back.
@@ -63,8 +62,8 @@ private:
     bool m_fitted = false; // the contents are the text's line alone
     int m_lineHeight = -1; // of the font; -1: not measured since it changed
     const TimeLabelBackdrop *m_backdrop = nullptr;
-    bool m_backdropRefused = false;       // the owner could not paint it opaque: until the look changes
-    std::unique_ptr<TimeGlyphs> m_glyphs; // of the font; made at the first paint after it changed
+    bool m_backdropRefused = false;             // the owner could not paint it opaque: until the look changes
+    std::shared_ptr<const TimeGlyphs> m_glyphs; // of the font; found at the first paint after it changed
     QTextLayout m_layout;
     QString m_laidOut;      // the text m_layout holds; a null string: nothing laid out yet
     bool m_oneLine = false; // m_laidOut is one plain left-to-right line, drawn from m_layout
