@@ -8,6 +8,7 @@
 
 namespace {
 const QLatin1String kCharacters("0123456789:");
+// drawText lays a single line out this wide when it does not wrap: wide enough for any text.
 const qreal kUnwrappedWidth = 0x01000000;
 const int kFontsKept = 4;
 
@@ -23,6 +24,19 @@ QString everyPair()
 }
 } // namespace
 
+void layOutUnwrappedLine(QTextLayout *layout)
+{
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft); // the line is placed by hand, as drawText does
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(kUnwrappedWidth);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+}
+
 int TimeGlyphs::indexOf(QChar c)
 {
     if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
@@ -34,14 +48,8 @@ TimeGlyphs::TimeGlyphs(const QFont &font)
 {
     const QString sample = everyPair();
     QTextLayout layout(sample, font);
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(kUnwrappedWidth);
-    line.setPosition(QPointF(0, 0));
-    layout.endLayout();
+    layOutUnwrappedLine(&layout);
+    const QTextLine line = layout.lineAt(0);
     const QList<QGlyphRun> runs = line.glyphRuns();
     if (runs.size() != 1)
         return;

@@ -10,6 +10,11 @@
 class QFont;
 class QPainter;
 class QPointF;
+class QTextLayout;
+
+// Lays the layout's text out as drawText lays out a single line that does not wrap: left to right,
+// from the left, at the layout's top left.
+void layOutUnwrappedLine(QTextLayout *layout);
 
 // The characters a time is written with ("0" to "9" and ":") as one font draws them, when it draws
 // them one glyph each, side by side, whatever their neighbours. A time is then drawn from this

@@ -10,9 +10,6 @@
 #include <algorithm>
 
 namespace {
-// drawText lays a single line out this wide when it does not wrap: wide enough for any text.
-const qreal kUnwrappedWidth = 0x01000000;
-
 bool hasLineBreak(const QString &text)
 {
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
@@ -181,15 +178,7 @@ void TimeLabel::layOutText()
     m_layout.clearLayout();
     m_layout.setText(m_laidOut);
     m_layout.setFont(font());
-    QTextOption option;
-    option.setTextDirection(Qt::LeftToRight);
-    option.setAlignment(Qt::AlignLeft); // the line is placed by hand, as drawText does
-    m_layout.setTextOption(option);
-    m_layout.beginLayout();
-    QTextLine line = m_layout.createLine();
-    line.setLineWidth(kUnwrappedWidth);
-    line.setPosition(QPointF(0, 0));
-    m_layout.endLayout();
+    layOutUnwrappedLine(&m_layout);
 }
 
 void TimeLabel::resizeEvent(QResizeEvent *event)
