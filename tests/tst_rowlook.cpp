@@ -2,6 +2,7 @@
 // plain label paint in every state a person can bring a row into, and a blink that repaints only
 // the times leaves the window as a whole repaint would.
 #include "support/windowrig.h"
+#include "ui/timecells.h"
 #include "ui/timeglyphs.h"
 #include "ui/timelabel.h"
 
@@ -122,6 +123,10 @@ private slots:
     void blinkLeavesTheWindowAsARepaint();
     void blinkRepaintsTheLineAlone_data();
     void blinkRepaintsTheLineAlone();
+    void blinkIsOneRepaint_data();
+    void blinkIsOneRepaint();
+    void timesFollowTheRows_data();
+    void timesFollowTheRows();
 };
 
 void TestRowLook::initTestCase()
@@ -418,6 +423,130 @@ void TestRowLook::blinkRepaintsTheLineAlone()
     const QImage changed = shot();
     window.repaint();
     QCOMPARE(changed, shot());
+}
+
+namespace {
+
+QVector<Entry> someOfEach(int rows)
+{
+    QVector<Entry> entries;
+    for (int i = 0; i < rows; ++i) {
+        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
+                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
+                          : alarm(QStringLiteral("闹钟%1").arg(i),
+                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
+    }
+    return entries;
+}
+
+QImage screenOf(QWidget *window)
+{
+    QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+void TestRowLook::blinkIsOneRepaint_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("all in view") << 6;
+    QTest::newRow("more than fit") << 16;
+}
+
+// Every running row's time blinks in one paint event of the widget over the rows, whatever the
+// number of rows; the labels under it paint nothing.
+void TestRowLook::blinkIsOneRepaint()
+{
+    QFETCH(int, rows);
+    TestHome home;
+    Rig::Window r(someOfEach(rows), home, when("Mon 00:00:00"));
+    for (int i = 0; i < rows; ++i)
+        r.d->clickBox(i);
+    screenOf(r.w.get());
+    auto *cells = r.w->findChild<TimeCells *>();
+    QVERIFY(cells);
+    PaintRecorder cellPaints(cells);
+    int cellEvents = 0;
+    QVector<std::shared_ptr<PaintRecorder>> labelPaints;
+    for (EntryRow *row : r.d->rows())
+        labelPaints << std::make_shared<PaintRecorder>(timeLabelOf(row));
+    struct Counter : QObject
+    {
+        int *count;
+        explicit Counter(int *c) : count(c) {}
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            *count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter(&cellEvents);
+    cells->installEventFilter(&counter);
+    for (int half = 0; half < 4; ++half) {
+        const int before = cellEvents;
+        r.step(500);
+        screenOf(r.w.get());
+        QCOMPARE(cellEvents, before + 1);
+    }
+    const QRect inView(-r.d->canvas()->pos(), r.d->listArea()->viewport()->size());
+    for (int i = 0; i < rows; ++i) {
+        QLabel *time = timeLabelOf(r.d->row(i));
+        const QRect cell(time->mapTo(r.d->canvas(), QPoint()), QSize(time->width(), 1));
+        QCOMPARE(cellPaints.painted.intersects(cell), cell.intersects(inView));
+        QVERIFY(labelPaints.at(i)->painted.isEmpty());
+    }
+}
+
+void TestRowLook::timesFollowTheRows_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("the window grows") << "wider";
+    QTest::newRow("the window shrinks") << "narrower";
+    QTest::newRow("the window grows taller") << "taller";
+    QTest::newRow("a larger font on a time") << "font";
+    QTest::newRow("a row deleted") << "delete";
+    QTest::newRow("a row added") << "add";
+    QTest::newRow("a time drawn by its style sheet") << "style sheet";
+}
+
+// Whatever moves the rows' times or leaves one to paint itself, the window shows, at each blink,
+// what a whole repaint draws: no time left where a row was, none missing where one is.
+void TestRowLook::timesFollowTheRows()
+{
+    QFETCH(QString, change);
+    TestHome home;
+    Rig::Window r(someOfEach(4), home, when("Mon 00:00:00"));
+    r.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+    for (int i = 0; i < 4; ++i)
+        r.d->clickBox(i);
+    r.step(500);
+    if (change == "wider")
+        r.w->resize(r.w->width() + 200, r.w->height());
+    else if (change == "narrower")
+        r.w->resize(r.w->width() - 150, r.w->height());
+    else if (change == "taller")
+        r.w->resize(r.w->width(), r.w->height() + 300);
+    else if (change == "font") {
+        QFont font = timeLabelOf(r.d->row(1))->font();
+        font.setPointSize(font.pointSize() + 5);
+        timeLabelOf(r.d->row(1))->setFont(font);
+    } else if (change == "delete")
+        QVERIFY(!r.d->deleteRow(1).isEmpty());
+    else if (change == "add")
+        QVERIFY(r.d->waitForEditor() && r.d->saveNew(QStringLiteral("新的")));
+    else if (change == "style sheet")
+        timeLabelOf(r.d->row(2))->setStyleSheet(QStringLiteral("color: #0000ff"));
+    QTRY_COMPARE(r.d->rowCount(), change == "delete" ? 3 : change == "add" ? 5 : 4);
+    QImage previous;
+    for (int half = 0; half < 4; ++half) {
+        r.step(500);
+        const QImage blinked = screenOf(r.w.get());
+        QVERIFY2(blinked != previous, "the times blink");
+        previous = blinked;
+        r.w->repaint();
+        QCOMPARE(blinked, screenOf(r.w.get()));
+    }
 }
 
 TAVREL_TEST_MAIN(TestRowLook)

@@ -149,7 +149,7 @@ void EntryRow::setTimeText(const QString &text, bool inView)
     const bool changed = m_time->text() != text;
     m_time->setBlank(false, inView && !changed); // a new text repaints the label by itself
     if (changed)
-        m_time->setText(text);
+        m_time->setTime(text, inView);
 }
 
 void EntryRow::setTimeBlank(bool blank, bool inView)
@@ -161,7 +161,7 @@ void EntryRow::setTimeBlank(bool blank, bool inView)
 void EntryRow::setTimeTextBehindBlank(const QString &text)
 {
     if (m_time->text() != text)
-        m_time->setText(text);
+        m_time->setTime(text, false); // blank: nothing of it shows
 }
 
 QString EntryRow::timeText() const

@@ -29,10 +29,11 @@ public:
     // `inView`: whether the row is in the list's view, so a blink needs a repaint.
     void setTimeText(const QString &text, bool inView = true);
     // Blank while a running row blinks: the label keeps its text and paints none of it. The label
-    // paints the row behind itself, so a blink repaints the label alone.
+    // paints the row behind itself, so a blink repaints the time's line alone.
     void setTimeBlank(bool blank, bool inView = true);
     void setTimeTextBehindBlank(const QString &text); // keeps the text current while blank
     QString timeText() const;                         // what the label shows: empty while blank
+    TimeLabel *timeLabel() const { return m_time; }   // for the list's time cells, which paint it
 
     // What the row shows.
     QString nameText() const;

@@ -1,5 +1,6 @@
 #include "ui/timelabel.h"
 
+#include "ui/timecells.h"
 #include "ui/timeglyphs.h"
 
 #include <QEvent>
@@ -30,8 +31,12 @@ void TimeLabel::setBlank(bool blank, bool repaint)
     if (m_blank == blank)
         return;
     m_blank = blank;
-    if (repaint)
-        update(m_fitted ? QRect(0, 0, width(), m_lineHeight) : rect());
+    if (!repaint)
+        return;
+    if (m_covered && m_cells)
+        m_cells->repaintCell(this);
+    else
+        update(cell());
 }
 
 void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
@@ -43,7 +48,12 @@ void TimeLabel::setBackdrop(const TimeLabelBackdrop *backdrop)
 
 void TimeLabel::updateOpacity()
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, m_backdrop && !m_backdropRefused && paintsLikeAPlainLabel());
+    const bool opaque = m_backdrop && !m_backdropRefused && paintsLikeAPlainLabel();
+    if (opaque == testAttribute(Qt::WA_OpaquePaintEvent))
+        return;
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    if (m_cells)
+        m_cells->refreshSoon(); // covered or not from now on
 }
 
 // Only where our own drawing matches the style's to the pixel: a plain, enabled, frameless label
@@ -69,14 +79,44 @@ void TimeLabel::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter painter(this);
-    const QRect area = geometry();
     if (opaque) {
+        paintCell(&painter);
+        return;
+    }
+    if (!m_blank && !text().isEmpty())
+        paintText(&painter);
+}
+
+void TimeLabel::setTime(const QString &text, bool repaint)
+{
+    setText(text); // repaints the label, unless it is covered
+    if (repaint && m_covered && m_cells)
+        m_cells->repaintCell(this);
+}
+
+void TimeLabel::setCells(TimeCells *cells)
+{
+    m_cells = cells;
+}
+
+// Under the cells the label's own repaints would be for nothing: what it draws outside its cell is
+// its row's face, which the row paints.
+void TimeLabel::setCovered(bool covered)
+{
+    m_covered = covered;
+    setUpdatesEnabled(!covered);
+}
+
+void TimeLabel::paintCell(QPainter *painter)
+{
+    const QRect area = geometry();
+    {
         const QPixmap kept = m_backdrop->keptBackdrop(area);
         if (!kept.isNull()) {
-            paintOver(&painter, kept);
+            paintOver(painter, kept);
             return;
         }
-        if (!m_backdrop->paintBackdrop(&painter, area)) {
+        if (!m_backdrop->paintBackdrop(painter, area)) {
             // Not this time: the widgets behind paint it from the next repaint on.
             m_backdropRefused = true;
             updateOpacity();
@@ -85,7 +125,7 @@ void TimeLabel::paintEvent(QPaintEvent *event)
         }
     }
     if (!m_blank && !text().isEmpty())
-        paintText(&painter);
+        paintText(painter);
 }
 
 // Blank: the backdrop, copied. Shown: the text drawn over it. A text shown again over the same
@@ -136,6 +176,7 @@ void TimeLabel::paintText(QPainter *painter)
         const int flags =
             int(QStyle::visualAlignment(direction, alignment())) |
             (direction == Qt::LeftToRight ? Qt::TextForceLeftToRight : Qt::TextForceRightToLeft);
+        painter->setFont(font());
         style()->drawItemText(painter, contentsRect(), flags, palette(), isEnabled(), shown,
                               foregroundRole());
         return;
@@ -202,8 +243,11 @@ void TimeLabel::fitContentsToLine()
         m_lineHeight = qCeil(QFontMetricsF(font()).height());
     m_fitted = fitsToLine();
     const QMargins margins(0, 0, 0, m_fitted ? height() - m_lineHeight : 0);
-    if (contentsMargins() != margins)
-        setContentsMargins(margins); // repaints the whole label
+    if (contentsMargins() == margins)
+        return;
+    setContentsMargins(margins); // repaints the whole label
+    if (m_cells)
+        m_cells->refreshSoon(); // the cell is the contents: it changed size
 }
 
 void TimeLabel::changeEvent(QEvent *event)

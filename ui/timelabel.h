@@ -3,10 +3,12 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QTextLayout>
 
 #include <memory>
 
+class TimeCells;
 class TimeGlyphs;
 
 // What a time label sits on. Its owner paints it for the label, so the label can be opaque and a
@@ -27,8 +29,9 @@ protected:
 
 // A row's time: a plain-text label that blinks. While blank it keeps its text (a screen reader
 // reads it) and paints nothing. The blink repaints every running row's time twice a second, so
-// the label draws as little as it can: a blink repaints the text's line alone, a time is drawn from
-// its font's glyphs without a layout, and a text shown again over a kept backdrop is copied.
+// the label draws as little as it can: a blink repaints the text's line alone (in the window, the
+// list's time cells paint it over the label, all rows in one go), a time is drawn from its font's
+// glyphs without a layout, and a text shown again over a kept backdrop is copied.
 class TimeLabel : public QLabel
 {
     Q_OBJECT
@@ -42,6 +45,21 @@ public:
 
     // The owner that paints what lies behind the label (the label's parent, which outlives it).
     void setBackdrop(const TimeLabelBackdrop *backdrop);
+
+    // Sets the text and, when asked, repaints it wherever the label is painted (over a covered
+    // label, by the cells): a row's time is set through this.
+    void setTime(const QString &text, bool repaint = true);
+
+    // What changes when the label blinks or counts: its text's line, or all of it.
+    QRect cell() const { return QRect(0, 0, width(), m_fitted ? m_lineHeight : height()); }
+    // Whether it can paint its cell opaque, with paintCell, from what its backdrop keeps.
+    bool paintsCellOpaque() const { return testAttribute(Qt::WA_OpaquePaintEvent); }
+    // Paints the cell at the painter's origin; only while paintsCellOpaque().
+    void paintCell(QPainter *painter);
+    // The widget that paints the cells of the list over the labels, and whether it covers this one:
+    // a covered label repaints through it and not by itself.
+    void setCells(TimeCells *cells);
+    void setCovered(bool covered);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -59,6 +77,8 @@ private:
     void layOutText();
 
     bool m_blank = false;
+    QPointer<TimeCells> m_cells;
+    bool m_covered = false;
     bool m_fitted = false; // the contents are the text's line alone
     int m_lineHeight = -1; // of the font; -1: not measured since it changed
     const TimeLabelBackdrop *m_backdrop = nullptr;
