@@ -270,9 +270,22 @@ void EntryRow::describe()
 // the rows and the list under them. That holds where the row's face is opaque under the label.
 QPixmap EntryRow::keptBackdrop(const QRect &area) const
 {
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    return ButtonFace::opaqueWithin(this, option, area);
+    if (m_faceRepainted || area != m_keptFaceArea) {
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        m_keptFace = ButtonFace::opaqueWithin(this, option, area);
+        m_keptFaceArea = area;
+        m_faceRepainted = false;
+    }
+    return m_keptFace;
+}
+
+// A row repaints itself whenever its look may have changed (selected, under the mouse, pressed,
+// focused, another palette or size): the face its time was painted over is looked up again.
+void EntryRow::paintEvent(QPaintEvent *event)
+{
+    m_faceRepainted = true;
+    QPushButton::paintEvent(event);
 }
 
 bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const

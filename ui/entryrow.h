@@ -63,6 +63,7 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QPixmap keptBackdrop(const QRect &area) const override;
@@ -82,6 +83,11 @@ private:
     QFrame *m_leftLine = nullptr;
     QFrame *m_rightLine = nullptr;
     QCheckBox *m_box = nullptr;
+    // The face behind the time, as last looked up: good until the row paints itself again, which
+    // it does whenever its look may have changed.
+    mutable QPixmap m_keptFace;
+    mutable QRect m_keptFaceArea;
+    mutable bool m_faceRepainted = true;
 };
 
 #endif // TAVREL_ENTRYROW_H
