@@ -110,19 +110,18 @@ void TimeLabel::setCovered(bool covered)
 void TimeLabel::paintCell(QPainter *painter)
 {
     const QRect area = geometry();
-    {
-        const QPixmap kept = m_backdrop->keptBackdrop(area);
-        if (!kept.isNull()) {
-            paintOver(painter, kept);
-            return;
-        }
-        if (!m_backdrop->paintBackdrop(painter, area)) {
-            // Not this time: the widgets behind paint it from the next repaint on.
-            m_backdropRefused = true;
-            updateOpacity();
-            update();
-            return;
-        }
+    const QPixmap kept = m_backdrop->keptBackdrop(area);
+    if (!kept.isNull()) {
+        paintOver(painter, kept);
+        return;
+    }
+    if (!m_backdrop->paintBackdrop(painter, area)) {
+        // Not this time: the widgets behind paint it from the next repaint on (and the cells
+        // uncover it).
+        m_backdropRefused = true;
+        updateOpacity();
+        update();
+        return;
     }
     if (!m_blank && !text().isEmpty())
         paintText(painter);
