@@ -93,15 +93,36 @@ class PaintRecorder : public QObject
 public:
     explicit PaintRecorder(QWidget *watched) { watched->installEventFilter(this); }
     QRegion painted;
+    int events = 0;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             painted += static_cast<QPaintEvent *>(event)->region();
+            ++events;
+        }
         return false;
     }
 };
+
+QVector<Entry> someOfEach(int rows)
+{
+    QVector<Entry> entries;
+    for (int i = 0; i < rows; ++i) {
+        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
+                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
+                          : alarm(QStringLiteral("闹钟%1").arg(i),
+                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
+    }
+    return entries;
+}
+
+QImage screenOf(QWidget *window)
+{
+    QCoreApplication::processEvents();
+    return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 } // namespace
 
@@ -327,36 +348,23 @@ void TestRowLook::blinkLeavesTheWindowAsARepaint()
     QFETCH(QString, selected);
     QFETCH(int, rows);
     TestHome home;
-    QVector<Entry> entries;
-    for (int i = 0; i < rows; ++i) {
-        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
-                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
-                          : alarm(QStringLiteral("闹钟%1").arg(i),
-                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
-    }
-    Rig::Window r(entries, home, when("Mon 00:00:00"));
+    Rig::Window r(someOfEach(rows), home, when("Mon 00:00:00"));
     r.w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
-    for (int i = 0; i < entries.size(); ++i)
+    for (int i = 0; i < rows; ++i)
         r.d->clickBox(i);
     if (selected == "row")
         r.d->clickRow(2);
     else if (selected == "focus")
         r.d->row(3)->setFocus(Qt::TabFocusReason);
-    QScreen *screen = r.w->screen();
-    const auto shot = [&] {
-        QCoreApplication::processEvents();
-        return screen->grabWindow(r.w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    };
     QImage previous;
     for (int half = 0; half < 6; ++half) {
         r.step(500);
-        const QImage blinked = shot();
+        const QImage blinked = screenOf(r.w.get());
         QVERIFY2(blinked != previous, "the times blink"); // shown, then blank, then shown…
         previous = blinked;
         r.w->repaint();
-        const QImage repainted = shot();
-        QCOMPARE(blinked, repainted);
+        QCOMPARE(blinked, screenOf(r.w.get()));
         if (half == 2)
             r.d->clickRow(4); // the selection moves between blinks
         if (half == 3)        // rows that blinked out of view come into it
@@ -416,36 +424,10 @@ void TestRowLook::blinkRepaintsTheLineAlone()
     QCOMPARE(painted.height(), whole ? time->height() : line);
     QCOMPARE(painted.width(), time->width());
     // On screen: what a whole repaint draws, whatever part was repainted.
-    const auto shot = [&] {
-        QCoreApplication::processEvents();
-        return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    };
-    const QImage changed = shot();
+    const QImage changed = screenOf(&window);
     window.repaint();
-    QCOMPARE(changed, shot());
+    QCOMPARE(changed, screenOf(&window));
 }
-
-namespace {
-
-QVector<Entry> someOfEach(int rows)
-{
-    QVector<Entry> entries;
-    for (int i = 0; i < rows; ++i) {
-        entries << (i % 2 ? timer(QStringLiteral("计时%1").arg(i),
-                                  QStringLiteral("00:%1:30").arg(i, 2, 10, QChar('0')))
-                          : alarm(QStringLiteral("闹钟%1").arg(i),
-                                  QStringLiteral("%1:15").arg(i, 2, 10, QChar('0'))));
-    }
-    return entries;
-}
-
-QImage screenOf(QWidget *window)
-{
-    QCoreApplication::processEvents();
-    return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-} // namespace
 
 void TestRowLook::blinkIsOneRepaint_data()
 {
@@ -467,26 +449,14 @@ void TestRowLook::blinkIsOneRepaint()
     auto *cells = r.w->findChild<TimeCells *>();
     QVERIFY(cells);
     PaintRecorder cellPaints(cells);
-    int cellEvents = 0;
     QVector<std::shared_ptr<PaintRecorder>> labelPaints;
     for (EntryRow *row : r.d->rows())
         labelPaints << std::make_shared<PaintRecorder>(timeLabelOf(row));
-    struct Counter : QObject
-    {
-        int *count;
-        explicit Counter(int *c) : count(c) {}
-        bool eventFilter(QObject *, QEvent *e) override
-        {
-            *count += e->type() == QEvent::Paint;
-            return false;
-        }
-    } counter(&cellEvents);
-    cells->installEventFilter(&counter);
     for (int half = 0; half < 4; ++half) {
-        const int before = cellEvents;
+        const int before = cellPaints.events;
         r.step(500);
         screenOf(r.w.get());
-        QCOMPARE(cellEvents, before + 1);
+        QCOMPARE(cellPaints.events, before + 1);
     }
     const QRect inView(-r.d->canvas()->pos(), r.d->listArea()->viewport()->size());
     for (int i = 0; i < rows; ++i) {
