@@ -1,7 +1,5 @@
 #include "ui/mainwindow.h"
 
-#include "ui/timecells.h"
-
 #include "core/texts.h"
 #include "core/wallclockwatcher.h"
 #include "ui/entryrow.h"
