@@ -1,6 +1,7 @@
 #include "ui/buttonface.h"
 
-#include <QCoreApplication>
+#include "ui/recentlykept.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QWidget>
@@ -30,23 +31,6 @@ struct Look
                style == o.style;
     }
 };
-
-struct Kept
-{
-    Look look;
-    QPixmap picture; // null: the face is not opaque all over the area
-};
-
-QList<Kept> &kept()
-{
-    static QList<Kept> pictures;
-    static const bool clearedAtExit = [] {
-        qAddPostRoutine([] { pictures.clear(); }); // pictures go before the application does
-        return true;
-    }();
-    Q_UNUSED(clearedAtExit)
-    return pictures;
-}
 
 bool plainStyle(const QStyle *style)
 {
@@ -100,17 +84,9 @@ QPixmap opaqueWithin(const QWidget *button, const QStyleOptionButton &option, co
                     area,
                     button->devicePixelRatioF(),
                     button->style()};
-    QList<Kept> &pictures = kept();
-    for (int i = 0; i < pictures.size(); ++i) {
-        if (pictures.at(i).look == look) {
-            pictures.move(i, 0);
-            return pictures.first().picture;
-        }
-    }
-    pictures.prepend({look, draw(button, option, area, look.pixelRatio)});
-    if (pictures.size() > kLooksKept)
-        pictures.removeLast();
-    return pictures.first().picture;
+    // A null picture is kept too: the face is not opaque all over the area in that look.
+    return recentlyKept<kLooksKept>(look,
+                                    [&](const Look &l) { return draw(button, option, area, l.pixelRatio); });
 }
 
 } // namespace ButtonFace

@@ -76,12 +76,9 @@ void TimeCells::refresh()
         mask += cellOf(label);
     }
     setGeometry(parentWidget()->rect());
-    if (mask.isEmpty())
-        hide();
-    else if (this->mask() != mask)
+    if (!mask.isEmpty() && this->mask() != mask)
         setMask(mask);
-    if (!mask.isEmpty())
-        show();
+    setVisible(!mask.isEmpty());
 }
 
 void TimeCells::repaintCell(const TimeLabel *label)

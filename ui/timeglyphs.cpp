@@ -1,6 +1,7 @@
 #include "ui/timeglyphs.h"
 
-#include <QCoreApplication>
+#include "ui/recentlykept.h"
+
 #include <QFont>
 #include <QGlyphRun>
 #include <QPainter>
@@ -78,23 +79,9 @@ TimeGlyphs::TimeGlyphs(const QFont &font)
 
 std::shared_ptr<const TimeGlyphs> TimeGlyphs::of(const QFont &font)
 {
-    using Kept = QPair<QFont, std::shared_ptr<const TimeGlyphs>>;
-    static QList<Kept> tables;
-    static const bool clearedAtExit = [] {
-        qAddPostRoutine([] { tables.clear(); }); // fonts go before the application does
-        return true;
-    }();
-    Q_UNUSED(clearedAtExit)
-    for (int i = 0; i < tables.size(); ++i) {
-        if (tables.at(i).first == font) {
-            tables.move(i, 0);
-            return tables.first().second;
-        }
-    }
-    tables.prepend({font, std::make_shared<const TimeGlyphs>(font)});
-    if (tables.size() > kFontsKept)
-        tables.removeLast();
-    return tables.first().second;
+    return recentlyKept<kFontsKept>(font, [](const QFont &f) {
+        return std::shared_ptr<const TimeGlyphs>(std::make_shared<TimeGlyphs>(f));
+    });
 }
 
 bool TimeGlyphs::canDraw(const QString &text) const

@@ -31,8 +31,13 @@ void TimeLabel::setBlank(bool blank, bool repaint)
     if (m_blank == blank)
         return;
     m_blank = blank;
-    if (!repaint)
-        return;
+    if (repaint)
+        repaintCell();
+}
+
+// Where the label is painted: over a covered label, by the cells.
+void TimeLabel::repaintCell()
+{
     if (m_covered && m_cells)
         m_cells->repaintCell(this);
     else
@@ -90,8 +95,8 @@ void TimeLabel::paintEvent(QPaintEvent *event)
 void TimeLabel::setTime(const QString &text, bool repaint)
 {
     setText(text); // repaints the label, unless it is covered
-    if (repaint && m_covered && m_cells)
-        m_cells->repaintCell(this);
+    if (repaint)
+        repaintCell();
 }
 
 void TimeLabel::setCells(TimeCells *cells)

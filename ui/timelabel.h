@@ -71,6 +71,7 @@ private:
     bool fitsToLine() const;
     void fitContentsToLine();
     void updateOpacity();
+    void repaintCell();
     void paintOver(QPainter *painter, const QPixmap &kept);
     void paintText(QPainter *painter);
     QPointF placeLine(QPainter *painter, qreal width, qreal advance, qreal height) const;
