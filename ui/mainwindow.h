@@ -2,6 +2,7 @@
 #define TAVREL_MAINWINDOW_H
 
 #include "core/scheduler.h"
+#include "core/settings.h"
 #include "core/storagefile.h"
 #include "ui/entryeditor.h"
 
@@ -116,6 +117,7 @@ private:
     QString choosePicture();
     bool acceptablePicture(const QString &path);
 
+    Settings m_settings = readSettings(); // read once at start-up; the settings dialog keeps it current
     StorageFile m_storage;
     Scheduler m_scheduler;
     Ringer *m_ringer = nullptr;
