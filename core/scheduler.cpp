@@ -54,6 +54,20 @@ Outcome Scheduler::setEntries(const QVector<Entry> &entries, const Instant &now)
     return advance(now);
 }
 
+Outcome Scheduler::resumeEntries(const QVector<Entry> &entries, const Instant &now)
+{
+    m_entries = entries;
+    m_states = QVector<State>(entries.size());
+    for (int i = 0; i < count(); ++i) {
+        keepAlarmText(i);
+        if (m_entries.at(i).enabled) {
+            arm(i, now);
+            m_states[i].handledThroughMs = wallMs(now);
+        }
+    }
+    return advance(now);
+}
+
 Outcome Scheduler::entryAdded(const Entry &entry, const Instant &now)
 {
     m_entries.append(entry);

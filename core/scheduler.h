@@ -62,6 +62,10 @@ public:
     // The whole list at once (start-up, loading): every state fresh, enabled ones start now.
     // Not for single changes: it forgets which occurrences rang.
     Outcome setEntries(const QVector<Entry> &entries, const Instant &now);
+    // Start-up with alarms kept enabled across restarts: as setEntries, but the enabled ones are
+    // armed from `now` on. An occurrence that passed while the program was not running, this
+    // minute's included, does not ring: nobody was there to hear it.
+    Outcome resumeEntries(const QVector<Entry> &entries, const Instant &now);
     // A new entry at the end of the list.
     Outcome entryAdded(const Entry &entry, const Instant &now);
     // Row i saved by the editor (its enabled flag included).

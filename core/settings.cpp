@@ -61,6 +61,11 @@ Settings readSettings()
     return read;
 }
 
+bool staysEnabledAtStart(const Entry &stored, Entry::ReadProblem problem, bool keepAlarmsEnabled)
+{
+    return keepAlarmsEnabled && stored.isAlarm() && stored.enabled && problem == Entry::ReadProblem::None;
+}
+
 bool writeSettings(const Settings &settings)
 {
     const QString path = SettingsFile::path();

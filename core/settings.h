@@ -1,6 +1,8 @@
 #ifndef TAVREL_CORE_SETTINGS_H
 #define TAVREL_CORE_SETTINGS_H
 
+#include "core/entry.h"
+
 #include <QString>
 
 // The person's own choices, kept apart from the storage file (which other programs and older
@@ -34,5 +36,9 @@ Settings readSettings();
 // Saves all three atomically (QSettings writes a temporary file and renames it). False when the
 // file could not be written; what was there before is left as it was.
 bool writeSettings(const Settings &settings);
+
+// Whether an entry read at start-up stays enabled. Only with keepAlarmsEnabled, and only a
+// well-read alarm stored enabled: a timer's deadline is not stored, so timers start disabled.
+bool staysEnabledAtStart(const Entry &stored, Entry::ReadProblem problem, bool keepAlarmsEnabled);
 
 #endif // TAVREL_CORE_SETTINGS_H

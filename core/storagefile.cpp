@@ -1,5 +1,7 @@
 #include "core/storagefile.h"
 
+#include "core/settings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -260,7 +262,7 @@ QString StorageFile::damageOfLines(const QStringList &lines)
     return QString();
 }
 
-QByteArray StorageFile::preparedBytes(const QByteArray &bytes)
+QByteArray StorageFile::preparedBytes(const QByteArray &bytes, bool keepAlarmsEnabled)
 {
     // Each step reads back what the one before it wrote, as start-up always has.
     QStringList lines = linesOf(bytes.isEmpty() ? newFileContent() : bytes);
@@ -269,7 +271,7 @@ QByteArray StorageFile::preparedBytes(const QByteArray &bytes)
         lines = linesOf(bytesOf(upgraded));
     const QByteArray migratedBytes = bytesOf(migrated(lines));
     lines = linesOf(migratedBytes);
-    const QStringList reset = withStatesOff(lines);
+    const QStringList reset = withStatesAtStart(lines, keepAlarmsEnabled);
     return reset != lines ? bytesOf(reset) : migratedBytes;
 }
 
@@ -320,6 +322,17 @@ QStringList StorageFile::withStates(const QStringList &lines, const QVector<bool
 QStringList StorageFile::withStatesOff(const QStringList &lines)
 {
     return rewriteStateLines(lines, storedRecords(lines), [](int) { return kOff; });
+}
+
+QStringList StorageFile::withStatesAtStart(const QStringList &lines, bool keepAlarmsEnabled)
+{
+    if (!keepAlarmsEnabled)
+        return withStatesOff(lines);
+    return rewriteStateLines(lines, storedRecords(lines), [&lines](int r) {
+        Entry::ReadProblem problem = Entry::ReadProblem::None;
+        const Entry stored = Entry::fromStoredLines(lines.mid(1 + r * kRecordLines, kRecordLines), &problem);
+        return staysEnabledAtStart(stored, problem, true) ? kOn : kOff;
+    });
 }
 
 QStringList StorageFile::withBackground(const QStringList &lines, const QString &picture)
@@ -416,7 +429,7 @@ QString StorageFile::backupPath() const
     return candidate;
 }
 
-StorageResult StorageFile::prepare()
+StorageResult StorageFile::prepare(bool keepAlarmsEnabled)
 {
     StorageResult result;
     const QString file = path();
@@ -457,7 +470,7 @@ StorageResult StorageFile::prepare()
     int records = 0;
     migrated(upgradedHeader(linesOf(bytes)), &records);
     m_count = qMin(records, kMaxEntries);
-    const QByteArray prepared = preparedBytes(bytes);
+    const QByteArray prepared = preparedBytes(bytes, keepAlarmsEnabled);
     if (prepared != bytes)
         write(linesOf(prepared), prepared); // a failure leaves the old file whole; load() reads it
     result.entryCount = m_count;

@@ -92,8 +92,9 @@ public:
 
     // Start-up: makes the Documents directory and a new file when there is none (or it is empty),
     // judges damage (backup + notice), upgrades a two-field header, migrates eight-line records
-    // and stores every entry as disabled. Call once, before the first load().
-    StorageResult prepare();
+    // and stores every entry as disabled (with keepAlarmsEnabled, an alarm stored enabled stays
+    // so; see staysEnabledAtStart). Call once, before the first load().
+    StorageResult prepare(bool keepAlarmsEnabled = false);
 
     // Reads every entry the list shows. result.entryCount is the list's new length. On failure the
     // contents are left untouched (the list keeps what it shows). In a run whose start-up could not
@@ -141,8 +142,8 @@ public:
     static QString damageOfLines(const QStringList &lines);
 
     // What start-up leaves in the file for these bytes when it may write: header upgrade,
-    // migration, every state 关闭. An empty input is a new file.
-    static QByteArray preparedBytes(const QByteArray &bytes);
+    // migration, every state 关闭 (but kept alarms'). An empty input is a new file.
+    static QByteArray preparedBytes(const QByteArray &bytes, bool keepAlarmsEnabled = false);
 
     // Records the whole-file steps walk for these lines: the header count, but never more than
     // the records present when the count is out of range.
@@ -152,6 +153,7 @@ public:
     static QStringList migrated(const QStringList &lines, int *records = nullptr);
     static QStringList withStates(const QStringList &lines, const QVector<bool> &enabled);
     static QStringList withStatesOff(const QStringList &lines);
+    static QStringList withStatesAtStart(const QStringList &lines, bool keepAlarmsEnabled);
     static QStringList withBackground(const QStringList &lines, const QString &picture);
     static QStringList withAppended(const QStringList &lines, const Entry &entry);
     static QStringList withReplaced(const QStringList &lines, int index, const Entry &entry);

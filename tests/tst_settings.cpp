@@ -1,13 +1,18 @@
 // The person's settings file: what reading gives for missing, damaged or out-of-range contents,
-// and what writing does where the configuration directory cannot take a file.
+// and what writing does where the configuration directory cannot take a file. Then what keeping
+// alarms enabled across restarts does to the storage file and the first rings at start-up.
+#include "core/scheduler.h"
 #include "core/settings.h"
+#include "core/storagefile.h"
 #include "support/corehome.h"
 #include "support/filefaults.h"
+#include "support/storedrecords.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Settings)
+Q_DECLARE_METATYPE(QList<Rec>)
 
 namespace {
 Settings made(bool keep, bool login, int minutes)
@@ -48,6 +53,10 @@ private slots:
     void read();
     void write_data();
     void write();
+    void statesAtStart_data();
+    void statesAtStart();
+    void firstRingAfterStart_data();
+    void firstRingAfterStart();
 };
 
 void SettingsTest::read_data()
@@ -142,6 +151,118 @@ void SettingsTest::write()
     } else {
         QCOMPARE(after, before); // nothing half-written: the old file, or none, is still there
     }
+}
+
+void SettingsTest::statesAtStart_data()
+{
+    QTest::addColumn<QList<Rec>>("records");
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<QStringList>("states"); // the state lines start-up leaves in the file
+    Rec alarm;
+    Rec timer;
+    timer.type = QStringLiteral("计时器");
+    timer.time = QStringLiteral("00:10:00");
+    Rec alarmOff;
+    alarmOff.state = QStringLiteral("关闭");
+    Rec weekly;
+    weekly.repeat = QStringLiteral("星期一、星期五");
+    Rec oldForm; // eight lines, migrated on the way
+    oldForm.eightLines = true;
+    Rec unknownKind;
+    unknownKind.type = QStringLiteral("闹铃");
+    Rec badTime;
+    badTime.time = QStringLiteral("25:61");
+    Rec oddState;
+    oddState.state = QStringLiteral("是");
+    const QList<Rec> mixed{alarm, timer, alarmOff, weekly};
+    const QStringList on = {"开启"};
+    QTest::newRow("off: all disabled") << mixed << false << QStringList{"关闭", "关闭", "关闭", "关闭"};
+    QTest::newRow("on: alarms kept, timers not")
+        << mixed << true << QStringList{"开启", "关闭", "关闭", "开启"};
+    QTest::newRow("on: old eight-line alarm") << QList<Rec>{oldForm} << true << on;
+    QTest::newRow("off: old eight-line alarm") << QList<Rec>{oldForm} << false << QStringList{"关闭"};
+    QTest::newRow("on: unknown kind")
+        << QList<Rec>{unknownKind, alarm} << true << QStringList{"关闭", "开启"};
+    QTest::newRow("on: unreadable time") << QList<Rec>{badTime, alarm} << true << QStringList{"关闭", "开启"};
+    QTest::newRow("on: state not a state word") << QList<Rec>{oddState} << true << QStringList{"关闭"};
+}
+
+// The file and the entries the window arms agree: what stays enabled is stored 开启.
+void SettingsTest::statesAtStart()
+{
+    QFETCH(QList<Rec>, records);
+    QFETCH(bool, keep);
+    QFETCH(QStringList, states);
+    CoreTestHome home;
+    home.writeStorage(file(records));
+    StorageFile storage;
+    storage.prepare(keep);
+    QStringList stored;
+    for (const QString &line : StorageFile::linesOf(home.storageBytes())) {
+        if (line.startsWith(QStringLiteral("状态,")))
+            stored << line.mid(3);
+    }
+    QCOMPARE(stored, states);
+    StorageContents contents;
+    QVERIFY(storage.load(&contents).ok());
+    for (int i = 0; i < contents.entries.size(); ++i) {
+        const bool enabled = staysEnabledAtStart(contents.entries.at(i), contents.problems.value(i), keep);
+        QCOMPARE(enabled, states.at(i) == QStringLiteral("开启"));
+    }
+}
+
+void SettingsTest::firstRingAfterStart_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("alarm");
+    QTest::addColumn<QString>("firstRing"); // "+days HH:mm:ss" after the start's day; "" none
+    QTest::newRow("this minute's passed") << "07:30:20"
+                                          << "07:30"
+                                          << "+1 07:30:00";
+    QTest::newRow("at the minute's start") << "07:30:00"
+                                           << "07:30"
+                                           << "+1 07:30:00";
+    QTest::newRow("ten seconds ahead") << "07:29:50"
+                                       << "07:30"
+                                       << "+0 07:30:00";
+    QTest::newRow("earlier today") << "09:00:00"
+                                   << "07:30"
+                                   << "+1 07:30:00";
+    QTest::newRow("later today") << "06:00:00"
+                                 << "07:30"
+                                 << "+0 07:30:00";
+    QTest::newRow("stored disabled") << "07:29:50"
+                                     << ""
+                                     << "";
+}
+
+// Armed from the start on: nothing rings at the start, the first ring comes at its minute.
+void SettingsTest::firstRingAfterStart()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, alarm);
+    QFETCH(QString, firstRing);
+    const QDate day(2026, 12, 9);
+    Instant now(QDateTime(day, QTime::fromString(start, QStringLiteral("HH:mm:ss"))), 5000000);
+    Entry entry;
+    entry.kind = Entry::Kind::Alarm;
+    entry.setTimeText(alarm.isEmpty() ? QStringLiteral("07:30") : alarm);
+    entry.enabled = !alarm.isEmpty();
+    Scheduler scheduler;
+    QVERIFY(scheduler.resumeEntries({entry}, now).isEmpty());
+    const QDateTime due = scheduler.nextDue(0, now);
+    if (firstRing.isEmpty()) {
+        QVERIFY(!due.isValid());
+        return;
+    }
+    const QDateTime expected(day.addDays(firstRing.mid(1, 1).toInt()),
+                             QTime::fromString(firstRing.mid(3), QStringLiteral("HH:mm:ss")));
+    QCOMPARE(due, expected);
+    QVERIFY(scheduler.advance(now.later(now.wall.msecsTo(expected) - 1)).rings.isEmpty());
+    const Outcome atDue = scheduler.advance(now.later(now.wall.msecsTo(expected)));
+    QCOMPARE(atDue.rings.size(), 1);
+    QCOMPARE(atDue.rings.first().due, expected);
+    QVERIFY(!atDue.rings.first().late);
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

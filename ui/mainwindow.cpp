@@ -152,17 +152,22 @@ void MainWindow::createTray()
 
 void MainWindow::prepareStorage()
 {
-    showNotices(m_storage.prepare());
+    showNotices(m_storage.prepare(m_settings.keepAlarmsEnabled));
 }
 
 void MainWindow::loadEntriesAtStart()
 {
     StorageContents contents;
     load(&contents); // a file that cannot be read leaves the list empty; the notice says why
-    for (Entry &entry : contents.entries)
-        entry.enabled = false; // every entry starts disabled, even where the file could not say so
-    m_scheduler.setEntries(contents.entries, SystemClock::now());
+    // Every entry starts disabled, even where the file could not say so; with the setting on,
+    // alarms stored enabled stay so and ring from now on, so nothing is due yet.
+    for (int i = 0; i < contents.entries.size(); ++i) {
+        Entry &entry = contents.entries[i];
+        entry.enabled = staysEnabledAtStart(entry, contents.problems.value(i), m_settings.keepAlarmsEnabled);
+    }
+    m_scheduler.resumeEntries(contents.entries, SystemClock::now());
     showEntries(contents, true);
+    showWhetherArmed();
 }
 
 void MainWindow::connectClocks()
