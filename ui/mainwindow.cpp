@@ -4,6 +4,7 @@
 #include "core/wallclockwatcher.h"
 #include "ui/entryrow.h"
 #include "ui/helpdialog.h"
+#include "ui/notifier.h"
 #include "ui/prompt.h"
 #include "ui/ringer.h"
 #include "ui/timecells.h"
@@ -148,6 +149,7 @@ void MainWindow::createTray()
     m_ringer = new Ringer(this, m_tray);
     connect(m_ringer, &Ringer::soundEnded, this, &MainWindow::soundEnded);
     connect(m_ringer, &Ringer::ringingChanged, this, &MainWindow::updateStopAction);
+    connectNotifier();
 }
 
 void MainWindow::prepareStorage()

@@ -88,6 +88,7 @@ private:
     bool confirmDelete(const Entry &entry);
 
     // rings and states (mainwindow_ringing.cpp)
+    void connectNotifier();
     void carryOut(const Outcome &outcome);
     void ring(const Ring &ring);
     void finish(int row);

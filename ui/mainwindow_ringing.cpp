@@ -4,6 +4,7 @@
 #include "core/texts.h"
 #include "core/wallclockwatcher.h"
 #include "ui/entryrow.h"
+#include "ui/notifier.h"
 #include "ui/prompt.h"
 #include "ui/ringer.h"
 
@@ -25,6 +26,14 @@ void MainWindow::soundEnded(int row)
 {
     carryOut(m_scheduler.soundEnded(row, SystemClock::now()));
     armWakeUp();
+}
+
+// The desktop notification's actions.
+void MainWindow::connectNotifier()
+{
+    Notifier *notifier = m_ringer->notifier();
+    connect(notifier, &Notifier::stopAsked, this, &MainWindow::stopRinging);
+    connect(notifier, &Notifier::windowAsked, this, &MainWindow::bringToFront);
 }
 
 // In the scheduler's order: silence, ring, finish, then what could not be rung.

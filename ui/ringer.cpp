@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/texts.h"
+#include "ui/notifier.h"
 #include "ui/prompt.h"
 #include "ui/reminderbox.h"
 
@@ -9,13 +10,11 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QProcess>
-#include <QSystemTrayIcon>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcRing, "tavrel.ring", QtWarningMsg)
 
 namespace {
-const int kMessageMs = 10000;
 const int kBackEndDelayMs = 100; // the enabled row and the tray icon are drawn first
 
 bool playableFile(const QString &path)
@@ -25,8 +24,10 @@ bool playableFile(const QString &path)
 }
 } // namespace
 
-Ringer::Ringer(QMainWindow *window, QSystemTrayIcon *tray) : QObject(window), m_window(window), m_tray(tray)
+Ringer::Ringer(QMainWindow *window, QSystemTrayIcon *tray)
+    : QObject(window), m_window(window), m_notifier(new Notifier(tray, this))
 {
+    connect(this, &Ringer::soundEnded, m_notifier, &Notifier::close); // the ring is over
     m_backEndTimer.setSingleShot(true);
     connect(&m_backEndTimer, &QTimer::timeout, this, &Ringer::loadBackEnd);
 }
@@ -80,7 +81,7 @@ void Ringer::ring(const RingRequest &request)
     release(request.entry); // a weekly alarm still ringing at its next time starts afresh
     startSound(request.entry, entry.sound, entry.loop);
     if (request.notify)
-        m_tray->showMessage(trayTitle(entry), trayMessage(request), QSystemTrayIcon::Information, kMessageMs);
+        m_notifier->show(request.entry, trayTitle(entry), trayMessage(request));
     if (request.runCommand && !entry.command.isEmpty())
         runCommandFile(entry.command);
     if (request.forced)
@@ -182,6 +183,7 @@ void Ringer::release(int entry)
 
 void Ringer::stop(int entry)
 {
+    m_notifier->close(entry); // also a ring that had no sound to play
     if (!isRinging(entry))
         return;
     release(entry);
@@ -190,6 +192,7 @@ void Ringer::stop(int entry)
 
 void Ringer::stopAll()
 {
+    m_notifier->closeAll();
     const QList<int> entries = m_players.keys();
     for (int entry : entries)
         release(entry);
@@ -200,6 +203,7 @@ void Ringer::stopAll()
 void Ringer::entryRemoved(int entry)
 {
     stop(entry);
+    m_notifier->entryRemoved(entry);
     QHash<int, Playing> moved;
     for (auto it = m_players.cbegin(); it != m_players.cend(); ++it)
         moved.insert(it.key() > entry ? it.key() - 1 : it.key(), it.value());

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
+class Notifier;
 class QMainWindow;
 class QSystemTrayIcon;
 
@@ -25,7 +26,7 @@ struct RingRequest
     int entry = -1;         // the row
     Entry what;             // name, kind, sound, command, loop
     QString shownTime;      // an alarm's "HH:mm" as its row shows it
-    bool notify = true;     // a tray message
+    bool notify = true;     // a message on the desktop
     bool runCommand = true; // the command file, if it has one
     bool forced = false;    // maximise the window and raise the reminder box
     QString lateFrom;       // "HH:mm" it was due at when the clock jumped past it; empty when on time
@@ -55,6 +56,8 @@ public:
     bool anyRinging() const { return !m_players.isEmpty(); }
     // The row of a deleted entry is gone: the rows below move up one, and so do their rings.
     void entryRemoved(int entry);
+    // The ring's message on the desktop, whose actions the window answers.
+    Notifier *notifier() const { return m_notifier; }
 
     static QString trayTitle(const Entry &entry);
     static QString trayMessage(const RingRequest &request);
@@ -84,7 +87,7 @@ private:
     };
 
     QMainWindow *m_window;
-    QSystemTrayIcon *m_tray;
+    Notifier *m_notifier; // shows each ring's message, on the tray when nothing better is there
     QHash<int, Playing> m_players;
     bool m_backEndLoaded = false;
     QTimer m_backEndTimer;

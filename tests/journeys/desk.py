@@ -358,9 +358,21 @@ class Desk:
                 what, self.storage(), expected))
 
     @staticmethod
-    def notes():
+    def notes(closed=False):
+        """The notifications that arrived, or (closed=True) the ids the program closed."""
         with open(os.environ["JOURNEY_NOTES"], encoding="utf-8") as f:
-            return [json.loads(line) for line in f if line.strip()]
+            records = [json.loads(line) for line in f if line.strip()]
+        if closed:
+            return [r["closed"] for r in records if "closed" in r]
+        return [r for r in records if "summary" in r]
+
+    @staticmethod
+    def invoke_note(nid, key):
+        """Clicks the action key of notification nid, as the desktop's daemon passes it on."""
+        import dbus
+        obj = dbus.SessionBus().get_object("org.freedesktop.Notifications",
+                                           "/org/freedesktop/Notifications")
+        obj.Invoke(dbus.UInt32(nid), key, dbus_interface="org.tavrel.JourneyNotifications")
 
     def wait_note(self, summary, body, after=0.0, timeout=15.0):
         return wait_until("a notification %r / %r" % (summary, body), lambda: next(

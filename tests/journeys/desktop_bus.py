@@ -2,8 +2,11 @@
 """The desktop's side of the session bus for the journeys: a StatusNotifierWatcher that
 reports a host (so Qt sends tray messages as freedesktop notifications and exports its tray
 icon on the bus) and a notification daemon that appends every notification, as one JSON line,
-to the file named on the command line. Prints "ready" once both names are owned."""
+to the file named on the command line. Prints "ready" once both names are owned.
+With JOURNEY_NOTIFY_ACTIONS=1 the daemon offers actions, and a journey invokes one with
+Invoke(id, key) on JOURNEY_IFACE, as a person's click on the button does."""
 import json
+import os
 import sys
 import time
 
@@ -14,6 +17,7 @@ from gi.repository import GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 NOTIFY = "org.freedesktop.Notifications"
+JOURNEY_IFACE = "org.tavrel.JourneyNotifications"
 
 
 WATCHER_XML = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
@@ -85,20 +89,30 @@ class Notifications(dbus.service.Object):
         super().__init__(bus, "/org/freedesktop/Notifications")
         self.log = log
         self.next_id = 1
+        self.resident = {}
+        self.actions = os.environ.get("JOURNEY_NOTIFY_ACTIONS") == "1"
+
+    def write(self, record):
+        record["time"] = time.time()
+        with open(self.log, "a", encoding="utf-8") as f:
+            f.write(json.dumps(record, ensure_ascii=False) + "\n")
 
     @dbus.service.method(NOTIFY, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
-        nid = self.next_id
-        self.next_id += 1
-        with open(self.log, "a", encoding="utf-8") as f:
-            f.write(json.dumps({"id": nid, "app": str(app), "summary": str(summary),
-                                "body": str(body), "timeout": int(timeout),
-                                "time": time.time()}, ensure_ascii=False) + "\n")
+        nid = int(replaces) or self.next_id
+        self.next_id = max(self.next_id, nid + 1)
+        self.resident[nid] = bool(hints.get("resident", False))
+        self.write({"id": nid, "app": str(app), "replaces": int(replaces), "icon": str(icon),
+                    "summary": str(summary), "body": str(body),
+                    "actions": [str(a) for a in actions],
+                    "hints": {str(k): int(v) if isinstance(v, int) else str(v)
+                              for k, v in hints.items()},
+                    "timeout": int(timeout)})
         return dbus.UInt32(nid)
 
     @dbus.service.method(NOTIFY, out_signature="as")
     def GetCapabilities(self):
-        return ["body"]
+        return ["body", "actions"] if self.actions else ["body"]
 
     @dbus.service.method(NOTIFY, out_signature="ssss")
     def GetServerInformation(self):
@@ -106,11 +120,24 @@ class Notifications(dbus.service.Object):
 
     @dbus.service.method(NOTIFY, in_signature="u")
     def CloseNotification(self, nid):
-        pass
+        self.write({"closed": int(nid)})
+        self.NotificationClosed(nid, 3)
 
     @dbus.service.signal(NOTIFY, signature="uu")
     def NotificationClosed(self, nid, reason):
         pass
+
+    @dbus.service.signal(NOTIFY, signature="us")
+    def ActionInvoked(self, nid, key):
+        pass
+
+    @dbus.service.method(JOURNEY_IFACE, in_signature="us")
+    def Invoke(self, nid, key):
+        """A click on an action: the daemon tells the program, then takes the message away
+        unless the program asked it to stay."""
+        self.ActionInvoked(nid, key)
+        if not self.resident.get(int(nid)):
+            self.NotificationClosed(nid, 2)
 
 
 def main():
