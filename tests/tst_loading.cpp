@@ -85,6 +85,8 @@ private slots:
     void ringPlaysTheStoredSound();
     void saveKeepsEachRowsLook();
     void saveKeepsARingingSound();
+    void dueRingCarriedOutWhenEntriesCameFromElsewhere_data();
+    void dueRingCarriedOutWhenEntriesCameFromElsewhere();
 };
 
 void TestLoading::ringPlaysTheStoredSound_data()
@@ -167,6 +169,41 @@ void TestLoading::saveKeepsARingingSound()
     QCOMPARE(player->playlist()->media(0).request().url(), QUrl(QStringLiteral("qrc:/res/默认响铃.mp3")));
     QVERIFY(w->findChild<Ringer *>()->isRinging(0));
     w->stopRinging();
+}
+
+void TestLoading::dueRingCarriedOutWhenEntriesCameFromElsewhere_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("save") << "save";
+    QTest::newRow("delete") << "delete";
+}
+
+// Another program added an entry while a one-shot timer fell due: the save or delete that takes the
+// added entry in rings the timer, lights 停止, and the timer is over once its ring is stopped.
+void TestLoading::dueRingCarriedOutWhenEntriesCameFromElsewhere()
+{
+    QFETCH(QString, change);
+    TestHome home;
+    SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 0)));
+    home.writeStorage(file({oneSecondTimer(), alarms(1).first()}));
+    auto w = startWindow();
+    WindowDriver d(w.get());
+    QVERIFY(d.waitForEditor());
+    d.clickBox(0);
+    SystemClock::advance(1000); // due, but no wake-up has come yet
+    QList<Rec> outside = {oneSecondTimer(), alarms(1).first(), alarms(2).last()};
+    outside[1].state = outside[2].state = QStringLiteral("关闭");
+    home.writeStorage(file(outside));
+    if (change == QLatin1String("save"))
+        QVERIFY(d.saveNew(QStringLiteral("新的")));
+    else
+        d.deleteRow(1);
+    QVERIFY(w->findChild<Ringer *>()->isRinging(0));
+    QVERIFY(d.action(QStringLiteral("停止"))->isEnabled());
+    w->stopRinging();
+    QVERIFY(!d.enabled(0));
+    QCOMPARE(d.time(0), QStringLiteral("00:00:01"));
+    QCOMPARE(d.names().size(), change == QLatin1String("save") ? 4 : 2);
 }
 
 TAVREL_TEST_MAIN(TestLoading)

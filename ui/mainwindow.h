@@ -72,7 +72,7 @@ private:
     // the list (mainwindow_list.cpp)
     void showEntries(const StorageContents &contents, bool atStart);
     void refuseUnreadableTime(int row, Entry::ReadProblem problem);
-    void adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now);
+    Outcome adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now);
     void reportMissingFiles(const Entry &entry, bool atStart, bool soundInUse);
     EntryRow *appendRow();
     void coverTimes();

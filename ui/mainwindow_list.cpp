@@ -50,7 +50,7 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
     while (m_rows.size() < count)
         appendRow();
     const Instant now = SystemClock::now();
-    adoptEntriesAddedElsewhere(contents.entries, count, now);
+    const Outcome adopted = adoptEntriesAddedElsewhere(contents.entries, count, now);
     for (int i = 0; i < count; ++i) {
         // A ring that sounds keeps its sound: its file is looked at again when it next rings.
         reportMissingFiles(contents.entries.at(i), atStart, !atStart && m_ringer->isRinging(i));
@@ -64,6 +64,7 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
     coverTimes();
     if (!atStart && count > 0)
         showStoredBackground(true); // scaled to the canvas as the rows grew it
+    carryOut(adopted);
     updateSelectionActions();
 }
 
@@ -191,14 +192,17 @@ void MainWindow::setEnabled(int row, bool on)
 }
 
 // Entries another program added to the file while the list was shown come in disabled, so every row
-// has its own state in the scheduler before the saved entry is placed.
-void MainWindow::adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now)
+// has its own state in the scheduler before the saved entry is placed. Adding one advances the
+// scheduler, so what fell due meanwhile rings in the outcome: carry it out once the rows exist.
+Outcome MainWindow::adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now)
 {
+    Outcome outcome;
     while (m_scheduler.count() < upTo) {
         Entry added = entries.at(m_scheduler.count());
         added.enabled = false;
-        m_scheduler.entryAdded(added, now);
+        outcome.append(m_scheduler.entryAdded(added, now));
     }
+    return outcome;
 }
 
 void MainWindow::newEntry()
@@ -254,10 +258,11 @@ EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &entry)
     }
     const Instant now = SystemClock::now();
     const int index = row < 0 ? int(contents.entries.size()) - 1 : row;
-    adoptEntriesAddedElsewhere(contents.entries, row < 0 ? index : int(contents.entries.size()), now);
+    Outcome outcome =
+        adoptEntriesAddedElsewhere(contents.entries, row < 0 ? index : int(contents.entries.size()), now);
     const Entry stored = contents.entries.value(index, entry);
-    const Outcome outcome =
-        row < 0 ? m_scheduler.entryAdded(stored, now) : m_scheduler.entryChanged(row, stored, now);
+    outcome.append(row < 0 ? m_scheduler.entryAdded(stored, now)
+                           : m_scheduler.entryChanged(row, stored, now));
     showEntries(contents, false);
     carryOut(outcome);
     showWhetherArmed();
