@@ -1,7 +1,6 @@
 #include "ui/entryrow.h"
 
 #include "core/texts.h"
-#include "ui/buttonface.h"
 #include "ui/timelabel.h"
 
 #include <QCheckBox>
@@ -11,9 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmapCache>
-#include <QStyleOptionButton>
 
 #include <algorithm>
 
@@ -85,7 +82,6 @@ void EntryRow::createWidgets()
     m_time = new TimeLabel(this);
     m_time->setFixedSize(kTimeSize);
     m_time->setAlignment(Qt::AlignHCenter);
-    m_time->setBackdrop(this);
     m_name = new QLabel(this);
     m_name->setFixedSize(kNameSize);
     m_name->setAlignment(Qt::AlignHCenter);
@@ -146,10 +142,9 @@ void EntryRow::fitWidth(int windowWidth)
 
 void EntryRow::setTimeText(const QString &text, bool inView)
 {
-    const bool changed = m_time->text() != text;
-    m_time->setBlank(false, inView && !changed); // a new text repaints the label by itself
-    if (changed)
-        m_time->setTime(text, inView);
+    m_time->setBlank(false, inView);
+    if (m_time->text() != text)
+        m_time->setText(text);
 }
 
 void EntryRow::setTimeBlank(bool blank, bool inView)
@@ -161,7 +156,7 @@ void EntryRow::setTimeBlank(bool blank, bool inView)
 void EntryRow::setTimeTextBehindBlank(const QString &text)
 {
     if (m_time->text() != text)
-        m_time->setTime(text, false); // blank: nothing of it shows
+        m_time->setText(text);
 }
 
 QString EntryRow::timeText() const
@@ -264,43 +259,6 @@ void EntryRow::describe()
     words << (m_entry.enabled ? Texts::kEnabledWord : Texts::kDisabledWord);
     setAccessibleName(words.join(QLatin1Char(' ')));
     m_box->setAccessibleName(Texts::kEnableBoxPrefix + m_entry.name);
-}
-
-// The time label paints the row behind itself, so the blink repaints the labels alone and not
-// the rows and the list under them. That holds where the row's face is opaque under the label.
-QPixmap EntryRow::keptBackdrop(const QRect &area) const
-{
-    if (m_faceRepainted || area != m_keptFaceArea) {
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        m_keptFace = ButtonFace::opaqueWithin(this, option, area);
-        m_keptFaceArea = area;
-        m_faceRepainted = false;
-    }
-    return m_keptFace;
-}
-
-// A row repaints itself whenever its look may have changed (selected, under the mouse, pressed,
-// focused, another palette or size): the face its time was painted over is looked up again.
-void EntryRow::paintEvent(QPaintEvent *event)
-{
-    m_faceRepainted = true;
-    QPushButton::paintEvent(event);
-}
-
-bool EntryRow::paintBackdrop(QPainter *painter, const QRect &area) const
-{
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    QStyleOptionButton unfocused = option;
-    unfocused.state &= ~QStyle::State_HasFocus;
-    if (ButtonFace::opaqueWithin(this, unfocused, area).isNull())
-        return false;
-    // The face with the focus frame over it, drawn by the style as the row draws it.
-    painter->translate(-area.topLeft());
-    style()->drawControl(QStyle::CE_PushButton, &option, painter, this);
-    painter->translate(area.topLeft());
-    return true;
 }
 
 void EntryRow::keyPressEvent(QKeyEvent *event)

@@ -2,7 +2,6 @@
 #define TAVREL_ENTRYROW_H
 
 #include "core/entry.h"
-#include "ui/timelabel.h"
 
 #include <QPushButton>
 
@@ -10,10 +9,11 @@ class QCheckBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
+class TimeLabel;
 
 // One row of the list: a checkable button holding the entry's icon, time, name, repeat days and
 // the box that enables it. Clicking the row selects it; ticking the box asks to enable it.
-class EntryRow : public QPushButton, private TimeLabelBackdrop
+class EntryRow : public QPushButton
 {
     Q_OBJECT
 
@@ -28,12 +28,10 @@ public:
     // The time label. Sets the label only when it changes; showing a time ends a blank.
     // `inView`: whether the row is in the list's view, so a blink needs a repaint.
     void setTimeText(const QString &text, bool inView = true);
-    // Blank while a running row blinks: the label keeps its text and paints none of it. The label
-    // paints the row behind itself, so a blink repaints the time's line alone.
+    // Blank while a running row blinks: the label keeps its text and paints none of it.
     void setTimeBlank(bool blank, bool inView = true);
     void setTimeTextBehindBlank(const QString &text); // keeps the text current while blank
     QString timeText() const;                         // what the label shows: empty while blank
-    TimeLabel *timeLabel() const { return m_time; }   // for the list's time cells, which paint it
 
     // What the row shows.
     QString nameText() const;
@@ -63,11 +61,8 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPixmap keptBackdrop(const QRect &area) const override;
-    bool paintBackdrop(QPainter *painter, const QRect &area) const override;
     void createWidgets();
     void layOut(int windowWidth);
     void showTypeIcon(bool enabled, Qt::TransformationMode mode);
@@ -83,11 +78,6 @@ private:
     QFrame *m_leftLine = nullptr;
     QFrame *m_rightLine = nullptr;
     QCheckBox *m_box = nullptr;
-    // The face behind the time, as last looked up: good until the row paints itself again, which
-    // it does whenever its look may have changed.
-    mutable QPixmap m_keptFace;
-    mutable QRect m_keptFaceArea;
-    mutable bool m_faceRepainted = true;
 };
 
 #endif // TAVREL_ENTRYROW_H

@@ -7,7 +7,6 @@
 #include "ui/notifier.h"
 #include "ui/prompt.h"
 #include "ui/ringer.h"
-#include "ui/timecells.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -111,7 +110,6 @@ void MainWindow::createListArea()
     m_canvas = new QWidget(m_listArea);
     m_bottomFiller = new QWidget(m_canvas);
     m_bottomFiller->setVisible(false);
-    m_timeCells = new TimeCells(m_canvas);
     m_listLayout = new QVBoxLayout; // installed once the first row is in it
     m_canvas->setFixedSize(width(), height() - kToolBarHeight);
     m_listArea->setGeometry(0, kToolBarHeight, width(), height() - kToolBarHeight);

@@ -22,7 +22,6 @@ class QScrollArea;
 class QToolBar;
 class QVBoxLayout;
 class Ringer;
-class TimeCells;
 class WallClockWatcher;
 
 // The alarm clock's window: a tool bar over the list of entries, and a tray icon. It shows what
@@ -75,7 +74,6 @@ private:
     Outcome adoptEntriesAddedElsewhere(const QVector<Entry> &entries, int upTo, const Instant &now);
     void reportMissingFiles(const Entry &entry, bool atStart, bool soundInUse);
     EntryRow *appendRow();
-    void coverTimes();
     void removeLastRow();
     void growCanvas();
     int selectedRow() const;
@@ -139,7 +137,6 @@ private:
 
     QScrollArea *m_listArea = nullptr;
     QWidget *m_canvas = nullptr;
-    TimeCells *m_timeCells = nullptr; // over the rows: paints their times
     QVBoxLayout *m_listLayout = nullptr;
     QWidget *m_bottomFiller = nullptr;
     QList<EntryRow *> m_rows;

@@ -6,7 +6,6 @@
 #include "ui/entryrow.h"
 #include "ui/prompt.h"
 #include "ui/ringer.h"
-#include "ui/timecells.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -61,7 +60,6 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
         m_rows.at(i)->setTimeText(m_scheduler.rowTime(i, now));
     }
     growCanvas();
-    coverTimes();
     if (!atStart && count > 0)
         showStoredBackground(true); // scaled to the canvas as the rows grew it
     carryOut(adopted);
@@ -102,15 +100,6 @@ EntryRow *MainWindow::appendRow()
         m_canvas->setLayout(m_listLayout);
     m_rows.append(row);
     return row;
-}
-
-// The rows' times are painted over them by one widget, so a blink is one repaint.
-void MainWindow::coverTimes()
-{
-    QVector<TimeLabel *> labels;
-    for (EntryRow *row : qAsConst(m_rows))
-        labels.append(row->timeLabel());
-    m_timeCells->cover(labels);
 }
 
 void MainWindow::removeLastRow()
