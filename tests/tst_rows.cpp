@@ -74,6 +74,7 @@ private slots:
     void rowGeometryFollowsTheWindow();
     void overflowGrowsTheCanvas_data();
     void overflowGrowsTheCanvas();
+    void commandFileIconInGreyAndColour_data();
     void commandFileIconInGreyAndColour();
     void selectionEnablesTheActions();
     void clickingABoxSelectsItsRowAndStoresEveryState_data();
@@ -260,35 +261,62 @@ void TestRows::overflowGrowsTheCanvas()
     QCOMPARE(r.d->listArea()->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, scrollBarOn);
 }
 
+void TestRows::commandFileIconInGreyAndColour_data()
+{
+    QTest::addColumn<bool>("enable"); // its box ticked
+    QTest::addColumn<QString>("then");
+    QTest::newRow("disabled") << false << "";
+    QTest::newRow("enabled") << true << "";
+    QTest::newRow("disabled again") << true << "box";
+    QTest::newRow("enabled, another entry saved") << true << "add";
+    QTest::newRow("enabled, another entry deleted") << true << "delete";
+    QTest::newRow("disabled, another entry saved") << false << "add";
+}
+
+// The command file's own icon, in colour while the entry is enabled and grey while not, whatever
+// else the list went through.
 void TestRows::commandFileIconInGreyAndColour()
 {
+    QFETCH(bool, enable);
+    QFETCH(QString, then);
     TestHome home;
     Entry e = timer(QStringLiteral("脚本"), QStringLiteral("00:05:00"));
     e.command = home.makeFile(QStringLiteral("bin/提醒,我.desktop"),
                               "[Desktop Entry]\nType=Application\nName=x\nExec=/bin/true\nIcon=folder\n");
-    Rig::Window r({e}, home);
+    Rig::Window r({e, alarm(QStringLiteral("别的"), QStringLiteral("07:00"))}, home);
     QVERIFY(TestSupport::shownPromptTexts().isEmpty());
-    const auto checkGrey = [&] {
-        const QImage grey = shownIcon(r.d->row(0));
-        int visible = 0;
-        for (int y = 0; y < grey.height(); ++y) {
-            for (int x = 0; x < grey.width(); ++x) {
-                const QRgb px = grey.pixel(x, y);
-                if (qAlpha(px) == 0)
-                    continue;
-                ++visible;
-                QVERIFY(qRed(px) == qGreen(px) && qGreen(px) == qBlue(px));
-                QVERIFY(qGray(px) > 50); // the dark background is made clear
-            }
-        }
-        QVERIFY(visible > 0);
-    };
-    checkGrey();
-    r.d->clickBox(0); // in colour while enabled
-    QVERIFY(shownIcon(r.d->row(0)) !=
-            scaled(QStringLiteral(":/res/计时器-彩色.png"), Qt::FastTransformation));
+    const QImage grey = shownIcon(r.d->row(0));
     r.d->clickBox(0);
-    checkGrey();
+    const QImage coloured = shownIcon(r.d->row(0));
+    QVERIFY(coloured != grey);
+    if (!enable)
+        r.d->clickBox(0);
+    if (then == "box")
+        r.d->clickBox(0);
+    else if (then == "add")
+        QVERIFY(r.d->waitForEditor() && r.d->saveNew(QStringLiteral("新的")));
+    else if (then == "delete")
+        QVERIFY(!r.d->deleteRow(1).isEmpty());
+    QCOMPARE(r.d->rowCount(), then == "add" ? 3 : then == "delete" ? 1 : 2);
+    QCOMPARE(r.d->enabled(0), enable && then != "box");
+    const QImage shown = shownIcon(r.d->row(0));
+    if (r.d->enabled(0)) {
+        QCOMPARE(shown, coloured);
+        return;
+    }
+    QCOMPARE(shown, grey);
+    int visible = 0;
+    for (int y = 0; y < grey.height(); ++y) {
+        for (int x = 0; x < grey.width(); ++x) {
+            const QRgb px = grey.pixel(x, y);
+            if (qAlpha(px) == 0)
+                continue;
+            ++visible;
+            QVERIFY(qRed(px) == qGreen(px) && qGreen(px) == qBlue(px));
+            QVERIFY(qGray(px) > 50); // the dark background is made clear
+        }
+    }
+    QVERIFY(visible > 0);
 }
 
 void TestRows::selectionEnablesTheActions()

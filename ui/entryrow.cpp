@@ -108,7 +108,7 @@ void EntryRow::showEntry(const Entry &entry, int windowWidth)
     setTimeText(entry.timeText());
     setEnableBox(entry.enabled);
     if (hasCommandFile())
-        showCommandIcon(false); // grey until the window brings the row in line with its state
+        showCommandIcon(entry.enabled);
     else
         showTypeIcon(entry.enabled, Qt::SmoothTransformation);
     if (!layout())
