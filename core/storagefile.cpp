@@ -51,21 +51,30 @@ public:
     explicit LineReader(const QStringList &lines) : m_lines(lines) {}
     QString next() { return m_lines.value(m_pos++); }
     bool atEnd() const { return m_pos >= m_lines.size(); }
+    int position() const { return m_pos; }
 
 private:
     const QStringList &m_lines;
     int m_pos = 0;
 };
 
-// The count itself when it is in range; an absurd count never walks more records than are
-// present, so a damaged header cannot blow the file up with empty lines.
-int recordIterations(int count, int lineCount)
+// Lines up to the last one with content: blank lines after it are not a record.
+int usedLines(const QStringList &lines)
+{
+    int used = lines.size();
+    while (used > 1 && lines.at(used - 1).isEmpty())
+        --used;
+    return used;
+}
+
+// The header's count, but never more records than the file holds: a count larger than the file
+// (or absurd) would make records up out of empty lines. A record cut off at the end still counts,
+// so its lines are kept.
+int recordIterations(int count, const QStringList &lines)
 {
     if (count <= 0)
         return 0;
-    if (count <= StorageFile::kMaxEntries)
-        return count;
-    const int present = (qMax(0, lineCount - 1) + kRecordLines - 1) / kRecordLines;
+    const int present = (qMax(0, usedLines(lines) - 1) + kRecordLines - 1) / kRecordLines;
     return qMin(count, present);
 }
 
@@ -77,7 +86,7 @@ int wholeRecords(const QStringList &lines)
     const StorageHeader header = StorageHeader::read(lines.value(0));
     if (header.fieldCount < 2)
         return present;
-    return qMin(recordIterations(header.count, lines.size()), present);
+    return qMin(recordIterations(header.count, lines), present);
 }
 
 // The nine lines of record `index` (0-based), short files padded with empty lines.
@@ -249,8 +258,9 @@ QString StorageFile::damageOfLines(const QStringList &lines)
     if (h.count < 0 || h.count > kMaxEntries)
         return kDamageCountRange;
     int pos = 1;
+    const QStringList held = lines.mid(0, usedLines(lines)); // blank lines at the end hold no record
     for (int r = 0; r < h.count; ++r) {
-        const QString why = recordDamage(lines, r, pos, &pos);
+        const QString why = recordDamage(held, r, pos, &pos);
         if (!why.isEmpty())
             return why;
     }
@@ -278,7 +288,7 @@ QByteArray StorageFile::preparedBytes(const QByteArray &bytes, bool keepAlarmsEn
 int StorageFile::storedRecords(const QStringList &lines)
 {
     const StorageHeader h = StorageHeader::read(lines.value(0));
-    return h.fieldCount > 1 ? recordIterations(h.count, lines.size()) : 0;
+    return h.fieldCount > 1 ? recordIterations(h.count, lines) : 0;
 }
 
 QStringList StorageFile::upgradedHeader(const QStringList &lines)
@@ -294,9 +304,12 @@ QStringList StorageFile::migrated(const QStringList &lines, int *records)
 {
     LineReader in(lines);
     const QString header = in.next();
+    const int count = StorageHeader::read(header).count;
+    const int used = usedLines(lines);
     QStringList out{header};
-    const int n = recordIterations(StorageHeader::read(header).count, lines.size());
-    for (int r = 0; r < n; ++r) {
+    int n = 0;
+    // Eight-line records are walked as they come, so the records present are counted as read.
+    for (; n < count && in.position() < used; ++n) {
         for (int k = 1; k <= 6; ++k)
             out << in.next();
         const QString seventh = in.next();
@@ -308,6 +321,8 @@ QStringList StorageFile::migrated(const QStringList &lines, int *records)
         }
         out << in.next(); // the state line
     }
+    if (n < count)
+        out[0] = headerWithCount(lines, n); // what the file holds, so no later start finds it short
     if (records)
         *records = n;
     return out; // lines after the last record are not copied

@@ -146,7 +146,7 @@ public:
     static QByteArray preparedBytes(const QByteArray &bytes, bool keepAlarmsEnabled = false);
 
     // Records the whole-file steps walk for these lines: the header count, but never more than
-    // the records present when the count is out of range.
+    // the records present (a record cut off at the end counts; blank lines after it do not).
     static int storedRecords(const QStringList &lines);
 
     static QStringList upgradedHeader(const QStringList &lines);

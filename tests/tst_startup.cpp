@@ -166,7 +166,7 @@ void TestStartup::damagedFilesAreBackedUp_data()
     QTest::newRow("unreadable count") << QByteArray("数量,zwei,背景图片,无\n") + two << 0;
     QTest::newRow("negative count") << QByteArray("数量,-3,背景图片,无\n") + two << 0;
     QTest::newRow("count above 20") << QByteArray("数量,21,背景图片,无\n") + two << 2;
-    QTest::newRow("fewer lines than the count") << QByteArray("数量,3,背景图片,无\n") + two << 3;
+    QTest::newRow("fewer records than the count") << QByteArray("数量,3,背景图片,无\n") + two << 2;
     QByteArray odd = record(1, Rec());
     odd.replace("命令文件,无", "奇怪,无");
     QTest::newRow("unknown seventh key") << QByteArray("数量,2,背景图片,无\n") + odd + record(2, Rec()) << 2;

@@ -405,9 +405,9 @@ void TestStorage::migrate_data()
         << QByteArray("数量,1,背景图片,无\n序号,1\n类型,闹钟\n\n\n\n\n\n\n\n") << 1;
     QTest::newRow("negative count copies only the header")
         << QByteArray("数量,-1,背景图片,无\n序号,1\n") << QByteArray("数量,-1,背景图片,无\n") << 0;
-    QTest::newRow("absurd count stops at the records present")
+    QTest::newRow("absurd count stops at the records present, and says so")
         << QByteArray("数量,100000,背景图片,无\n序号,1\n")
-        << QByteArray("数量,100000,背景图片,无\n序号,1\n\n\n\n\n\n\n\n\n") << 1;
+        << QByteArray("数量,1,背景图片,无\n序号,1\n\n\n\n\n\n\n\n\n") << 1;
 }
 
 void TestStorage::migrate()
@@ -581,6 +581,15 @@ void TestStorage::prepare_data()
                                << 2 << "不是有效的UTF-8文本";
     QTest::newRow("not a storage file at all")
         << QByteArray("hello\nworld\n") << QByteArray("hello\n") << 0 << "首行无法识别";
+    // A count larger than the records: the count follows what the file holds, no record is made up.
+    const QString fewer = QStringLiteral("文件比条目数量所说的短");
+    QTest::newRow("count larger than its records")
+        << file(example, "数量,3,背景图片,无\n") << file(allOff(example)) << 2 << fewer;
+    QTest::newRow("count larger, blank lines after the records")
+        << file(example, "数量,9,背景图片,/p/a,b.png\n") + "\n\n"
+        << file(allOff(example), "数量,2,背景图片,/p/a,b.png\n") << 2 << fewer;
+    QTest::newRow("old header counting more eight-line records than it holds")
+        << file(numbered(2, true), "数量,4\n") << file(allOff(numbered(2))) << 2 << fewer;
 }
 
 void TestStorage::prepare()
