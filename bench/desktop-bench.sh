@@ -11,8 +11,11 @@
 # Knobs: BENCH_STARTUP_RUNS (5 per pass), BENCH_IDLE_SECONDS (60), BENCH_CALLGRIND_SECONDS (20),
 # BENCH_RINGS (20 alarms and 20 timers), BENCH_ALARMS_PER_MINUTE (10), BENCH_TICK_FUNCTION
 # (a regular expression for the tick's name under callgrind, ^MainWindow::tick\(\)$), BENCH_SKIP
-# (a comma list of startup, idle, callgrind, rings). Logs, callgrind files and recordings stay in
-# <build-dir>/desktop-bench/.
+# (a comma list of startup, idle, callgrind, rings), BENCH_STYLES (a comma list of Qt styles, say
+# Fusion,Windows: both programs get -style; the idle section runs once per style, the rest in the
+# first). Logs, callgrind files and recordings stay in <build-dir>/desktop-bench/.
+# Just the idle section under two styles:
+#   BENCH_SKIP=startup,callgrind,rings BENCH_STYLES=Fusion,Windows bench/desktop-bench.sh
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build}" && pwd)

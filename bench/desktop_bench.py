@@ -140,6 +140,7 @@ class Bench:
         self.root.change_attributes(event_mask=X.SubstructureNotifyMask)
         self.x.sync()
         self.homes = []
+        self.style = None  # "-style" for both programs; None: Qt's choice
 
     # --- launching --------------------------------------------------------------------------
     def new_home(self, entries=None):
@@ -162,7 +163,8 @@ class Bench:
                        QT_MESSAGE_PATTERN="%{category}: %{message}")
         log = open(os.path.join(self.out, log_name), "wb")
         began = time.monotonic()
-        proc = subprocess.Popen(list(wrapper) + [program.binary], env=env, stdout=log,
+        args = [program.binary] + (["-style", self.style] if self.style else [])
+        proc = subprocess.Popen(list(wrapper) + args, env=env, stdout=log,
                                 stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         window = self.wait_mapped(proc, program.title, timeout)
         return proc, time.monotonic() - began, window
@@ -639,6 +641,7 @@ def main():
     per_minute = int(os.environ.get("BENCH_ALARMS_PER_MINUTE", "10"))
     tick_function = os.environ.get("BENCH_TICK_FUNCTION", r"^MainWindow::tick\(\)$")
     skip = set(os.environ.get("BENCH_SKIP", "").split(","))
+    styles = [s for s in os.environ.get("BENCH_STYLES", "").split(",") if s] or [None]
     os.makedirs(out, exist_ok=True)
     machine = machine_line()
     print(machine, flush=True)
@@ -650,7 +653,14 @@ def main():
         if "startup" not in skip:
             bench_startup(b, runs, results)
         if "idle" not in skip:
-            bench_idle(b, idle, results)
+            by_style = {}
+            for style in styles:
+                b.style = style
+                print("idle under %s" % (("-style " + style) if style else "the default style"),
+                      flush=True)
+                by_style[style] = results if style == styles[0] else {}
+                bench_idle(b, idle, by_style[style])
+            b.style = styles[0]
         if "callgrind" not in skip:
             bench_callgrind(b, grind, tick_function, results)
         if "rings" not in skip:
@@ -660,6 +670,19 @@ def main():
     with open("/proc/loadavg") as f:
         print("load average after: " + " ".join(f.read().split()[:3]), flush=True)
     table(results, machine)
+    if "idle" not in skip and len(styles) > 1:
+        style_table(by_style)
+
+
+def style_table(by_style):
+    """Idle with 20 running entries under each style, the floor beside in the same style."""
+    print()
+    print("| style | floor CPU % | 20 running CPU % | ratio | floor switches/s | 20 running switches/s |")
+    print("|---|---|---|---|---|---|")
+    for style, r in by_style.items():
+        fl, ru = r[("cpu", "floor")], r[("cpu", "20 running")]
+        print("| %s | %.3f | %.3f | %.2f× | %.1f | %.1f |" % (style, fl[0], ru[0], ratio(ru[0], fl[0]),
+                                                           fl[1], ru[1]))
 
 
 if __name__ == "__main__":
