@@ -140,6 +140,11 @@ void TestRowLook::blinkPaintsTheTimesInView()
     for (int i = 0; i < rows; ++i) {
         const bool running = i % 2 == 0;
         QCOMPARE(timePaints.at(i)->events > 0, running && r.d->row(i)->geometry().intersects(inView));
+        // The text's line alone: the rest of the label is the row's face, which does not change.
+        const QRect line = timeLabelOf(r.d->row(i))->contentsRect();
+        QVERIFY(line.height() < timeLabelOf(r.d->row(i))->height());
+        QVERIFY(timePaints.at(i)->painted.isEmpty() ||
+                line.contains(timePaints.at(i)->painted.boundingRect()));
     }
 }
 

@@ -18,8 +18,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void fitContentsToLine();
+
     bool m_blank = false;
 };
 
