@@ -1,6 +1,7 @@
 // Kills the real program at random moments while it rewrites a large storage file at start:
 // afterwards the file must be whole, one of the states the start-up passes through.
 #include "core/storagefile.h"
+#include "support/killtrial.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ void TestAtomicity::killDuringStartup()
     const QByteArray original = whole.first();
     QRandomGenerator random(oldForm ? 1 : 2);
     QMap<int, int> seen;
+    int midWrite = 0;
     for (int run = 0; run < killRuns(); ++run) {
         home.writeStorage(original);
         QProcess program;
@@ -85,8 +87,13 @@ void TestAtomicity::killDuringStartup()
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVREL_BINARY), QStringList());
         QVERIFY(program.waitForStarted());
-        QTest::qSleep(random.bounded(250));
-        program.kill(); // SIGKILL: no clean-up of any kind
+        // Every other kill waits for the start-up's rewrite to begin, so some surely land inside it.
+        if (run % 2)
+            QVERIFY2(KillTrial::waitForWrite(program.processId(), home.documents(), 20000),
+                     "the start-up never rewrote the file");
+        else
+            QTest::qSleep(random.bounded(250));
+        midWrite += KillTrial::killNotingWrite(program.processId(), home.documents());
         QVERIFY(program.waitForFinished());
         const QByteArray after = home.storageBytes();
         QVERIFY2(whole.contains(after),
@@ -94,7 +101,8 @@ void TestAtomicity::killDuringStartup()
         ++seen[whole.lastIndexOf(after)];
     }
     // 0 original, 1 as start-up leaves it
-    qInfo() << "start-up stage reached at the kill (stage: runs):" << seen;
+    qInfo() << "start-up stage reached at the kill (stage: runs):" << seen << "; mid-write:" << midWrite;
+    QVERIFY2(midWrite > 0, "no kill landed while the file was being written");
 }
 
 TAVREL_TEST_MAIN(TestAtomicity)

@@ -1,6 +1,7 @@
 // Kills a child running one of the program's writers (kill_writer) at random moments: whatever
 // the moment, the storage file is whole and holds one of the contents that writer goes between.
 #include "core/storagefile.h"
+#include "support/killtrial.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -169,8 +170,13 @@ void TestKill::killDuringWrites()
         while (!child.canReadLine() && child.waitForReadyRead(10000)) {
         }
         QCOMPARE(child.readLine(), QByteArray("ready\n"));
-        QTest::qSleep(1 + random.bounded(maxDelay(writer))); // qSleep(0) asserts
-        child.kill();                                        // SIGKILL: no clean-up of any kind
+        // Every other kill waits for a rewrite to begin, so some surely land inside one.
+        if (trial % 2)
+            QVERIFY2(KillTrial::waitForWrite(child.processId(), home.documents(), 20000),
+                     "the writer never wrote");
+        else
+            QTest::qSleep(1 + random.bounded(maxDelay(writer))); // qSleep(0) asserts
+        midWrite += KillTrial::killNotingWrite(child.processId(), home.documents());
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 
@@ -183,10 +189,10 @@ void TestKill::killDuringWrites()
                                 .arg(after.size())
                                 .arg(whole.size())));
         ++seen[whole.lastIndexOf(after)];
-        midWrite += litter(home.documents()).isEmpty() ? 0 : 1;
     }
     qInfo().noquote() << writer << trialsPerWriter() << "kills; content index: kills" << seen
-                      << "; killed while a temporary file was open:" << midWrite;
+                      << "; killed mid-write:" << midWrite;
+    QVERIFY2(midWrite > 0, "no kill landed while the file was being written");
     // With enough kills some must land on each side of a rewrite; a few may all land on one.
     if (trialsPerWriter() >= 20)
         QVERIFY2(seen.size() >= 2, "the writer never changed the file between the kills");

@@ -3,6 +3,7 @@
 #include "core/storagefile.h"
 #include "support/corehome.h"
 #include "support/editedentry.h"
+#include "support/killtrial.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -96,6 +97,7 @@ void TestStorageKill::killDuringWrites()
     qInfo("kill replay key %u (replay: TAVREL_KILL_REPLAY=%u)", replayKey, replayKey);
     QRandomGenerator random(replayKey);
     QMap<int, int> seen;
+    int midWrite = 0;
     for (int trial = 0; trial < trialsPerWriter(); ++trial) {
         for (const QString &name : home.others())
             QFile::remove(home.documents() + QLatin1Char('/') + name); // temporary files of killed writes
@@ -109,8 +111,13 @@ void TestStorageKill::killDuringWrites()
         while (!child.canReadLine() && child.waitForReadyRead(10000)) {
         }
         QCOMPARE(child.readLine(), QByteArray("ready\n"));
-        QTest::qSleep(1 + int(random.bounded(200)));
-        child.kill(); // SIGKILL: no clean-up of any kind
+        // Every other kill waits for a rewrite to begin, so some surely land inside one.
+        if (trial % 2)
+            QVERIFY2(KillTrial::waitForWrite(child.processId(), home.documents(), 10000),
+                     "the writer never wrote");
+        else
+            QTest::qSleep(1 + int(random.bounded(200)));
+        midWrite += KillTrial::killNotingWrite(child.processId(), home.documents());
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 
@@ -124,7 +131,9 @@ void TestStorageKill::killDuringWrites()
         QVERIFY(StorageFile::damage(after).isEmpty());
         ++seen[whole.indexOf(after)];
     }
-    qInfo() << writer << trialsPerWriter() << "kills; content index: kills" << seen;
+    qInfo() << writer << trialsPerWriter() << "kills; content index: kills" << seen
+            << "; mid-write:" << midWrite;
+    QVERIFY2(midWrite > 0, "no kill landed while the file was being written");
     if (trialsPerWriter() >= 20)
         QVERIFY2(seen.size() >= 2, "the writer never changed the file between the kills");
 }

@@ -1,0 +1,76 @@
+#ifndef TAVREL_KILLTRIAL_H
+#define TAVREL_KILLTRIAL_H
+
+// Shooting a child while it writes. A rewrite's temporary file may have no name at all (O_TMPFILE),
+// so a kill in the middle leaves no trace in the directory: the child is stopped first and its
+// open files looked at, which tells whether the kill landed mid-write.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace KillTrial {
+
+// Whether process pid holds a file open for writing in dir (a rewrite under way).
+inline bool writingIn(qint64 pid, const QString &dir)
+{
+    const QByteArray prefix = QFile::encodeName(QDir(dir).canonicalPath()) + '/';
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString &fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t n =
+            ::readlink(QFile::encodeName(fds + QLatin1Char('/') + fd).constData(), target, sizeof target - 1);
+        if (n <= 0 || !QByteArray(target, int(n)).startsWith(prefix))
+            continue;
+        QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid).arg(fd));
+        if (!info.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : info.readAll().split('\n')) {
+            if (line.startsWith("flags:") && (line.mid(6).trimmed().toInt(nullptr, 8) & 3) != 0)
+                return true; // O_WRONLY or O_RDWR
+        }
+    }
+    return false;
+}
+
+// Waits up to timeoutMs for pid to start writing in dir; false if it did not.
+inline bool waitForWrite(qint64 pid, const QString &dir, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!writingIn(pid, dir)) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        ::usleep(200);
+    }
+    return true;
+}
+
+// Stops pid, notes whether it was writing in dir at that moment, and kills it with SIGKILL (no
+// clean-up of any kind, as after a stop nothing of it runs again). Returns whether it was writing.
+inline bool killNotingWrite(qint64 pid, const QString &dir)
+{
+    ::kill(pid_t(pid), SIGSTOP);
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) { // the stop takes hold once every thread is out of the kernel
+        stat.open(QIODevice::ReadOnly);
+        const QByteArray fields = stat.readAll();
+        stat.close();
+        const int end = fields.lastIndexOf(')');
+        if (end < 0 || fields.mid(end + 2, 1) == "T" || waited.elapsed() > 2000)
+            break;
+        ::usleep(100);
+    }
+    const bool writing = writingIn(pid, dir);
+    ::kill(pid_t(pid), SIGKILL);
+    return writing;
+}
+
+} // namespace KillTrial
+
+#endif // TAVREL_KILLTRIAL_H
