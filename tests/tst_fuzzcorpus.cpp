@@ -116,12 +116,17 @@ void TestFuzzCorpus::noBackupMeansNoRewrite_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     const QDir dir(QStringLiteral(TAVREL_FUZZ_CORPUS));
+    int rows = 0;
     for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
         const QByteArray bytes = TestSupport::readFile(dir.filePath(name));
         const bool shrinks = StorageInvariants::startupRewrite(bytes).size() < int(kSmallFileLimit);
-        if (bytes.size() > int(kSmallFileLimit) && shrinks && !StorageFile::damage(bytes).isEmpty())
+        if (bytes.size() > int(kSmallFileLimit) && shrinks && !StorageFile::damage(bytes).isEmpty()) {
             QTest::newRow(name.toUtf8().constData()) << bytes;
+            ++rows;
+        }
     }
+    QVERIFY2(rows >= 1,
+             "no file of the corpus is damaged and too large to copy: the corpus is missing files");
 }
 
 // A damaged file that cannot be copied (here: too large to write) stays exactly as it is, the

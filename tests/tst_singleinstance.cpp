@@ -179,6 +179,7 @@ void TestSingleInstance::secondLaunch()
         QCOMPARE(second->outcome(), later);
         QCOMPARE(second->exitCode(), 0);
         qInfo("launch %d ended after %lld ms", n + 1, second->msToEnd());
+        QVERIFY2(second->msToEnd() < 1000, "a later launch took a second or more to hand over and end");
         QTRY_COMPARE(first->shows(), n * showsPerLaunch);
     }
     QCOMPARE(first->exitCode(200), -1); // still running
@@ -257,6 +258,8 @@ void TestSingleInstance::ownerThatDoesNotAnswer()
     QCOMPARE(second->outcome(), QStringLiteral("no-answer"));
     QCOMPARE(second->exitCode(5000), 1);
     qInfo("a launch facing a stopped program ended after %lld ms", second->msToEnd());
+    QVERIFY2(second->msToEnd() < SingleInstance::answerTimeoutMs + 1000,
+             "it waited far past the answer timeout");
     first->resume();
     auto third = launch(true);
     QCOMPARE(third->outcome(), QStringLiteral("handed-over"));
