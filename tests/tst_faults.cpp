@@ -12,6 +12,8 @@
 #include <QDir>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include <linux/capability.h>
@@ -33,6 +35,8 @@ public:
     explicit FullDisk(const QString &dir) : m_dir(dir)
     {
         m_mounted = ::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=256k") == 0;
+        if (!m_mounted)
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
     }
     ~FullDisk()
     {
@@ -40,6 +44,7 @@ public:
             ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
     }
     bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
     void fill() const
     {
         QFile filler(fillerPath());
@@ -56,6 +61,7 @@ public:
 private:
     QString m_dir;
     bool m_mounted = false;
+    QString m_error;
 };
 
 Entry entry(const QString &name, int hour, bool on = false)
@@ -259,8 +265,11 @@ void TestFaults::diskFull()
     QFETCH(QString, prompt);
     TestHome home;
     FullDisk disk(home.documents());
-    if (!disk.mounted())
-        QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+    if (!disk.mounted()) // say why, so a run without root sees the case did not run
+        QSKIP(qPrintable(
+            QStringLiteral("NOT RUN: no full disk could be made, mounting a small tmpfs failed (%1; "
+                           "it needs root, CAP_SYS_ADMIN)")
+                .arg(disk.error())));
     const QByteArray before = storage(6, true, QString(1500, QChar(0x949F))); // about 28 kB
     home.writeStorage(before);
     disk.fill();
