@@ -160,8 +160,9 @@ void TestRowLook::timesFollowTheRows_data()
     QTest::newRow("a time drawn by its style sheet") << "style sheet";
 }
 
-// Whatever moves the rows' times or leaves one to paint itself, the window shows, at each blink,
-// what a whole repaint draws: no time left where a row was, none missing where one is.
+// Whatever moves the rows' times or changes their look (a larger font, a style sheet), the window
+// shows, at each blink, what a whole repaint draws: no time left where a row was, none missing or
+// cut where one is.
 void TestRowLook::timesFollowTheRows()
 {
     QFETCH(QString, change);
@@ -182,6 +183,8 @@ void TestRowLook::timesFollowTheRows()
         QFont font = timeLabelOf(r.d->row(1))->font();
         font.setPointSize(font.pointSize() + 5);
         timeLabelOf(r.d->row(1))->setFont(font);
+        // Its line grows with it: none of the time is cut off.
+        QVERIFY(timeLabelOf(r.d->row(1))->contentsRect().height() >= QFontMetrics(font).height());
     } else if (change == "delete")
         QVERIFY(!r.d->deleteRow(1).isEmpty());
     else if (change == "add")
