@@ -42,6 +42,23 @@ if ! /usr/bin/python3 -c 'import Xlib' 2>/dev/null; then
     exit 127
 fi
 
+# Without tzdata every zone silently reads as UTC: the daylight-saving tests would pass with no
+# clock change at all.
+for zone in Europe/Berlin America/New_York Australia/Lord_Howe; do
+    if [ ! -f "/usr/share/zoneinfo/$zone" ]; then
+        echo "$me: tzdata is missing (no $zone); run scripts/install-deps.sh --test" >&2
+        exit 127
+    fi
+done
+# The journeys fake the wall clock with libfaketime, found where this system installed it.
+TAVREL_FAKETIME_LIB=$( (dpkg -L libfaketime 2>/dev/null; ls /usr/lib/*/faketime/* /usr/lib/faketime/* 2>/dev/null) |
+    grep -m 1 '/libfaketime\.so\.1$')
+if [ ! -f "$TAVREL_FAKETIME_LIB" ]; then
+    echo "$me: libfaketime is missing; run scripts/install-deps.sh --test" >&2
+    exit 127
+fi
+export TAVREL_FAKETIME_LIB
+
 say() { [ "$verbose" = 1 ] && echo "$me: $*" >&2; return 0; }
 
 tmp=""

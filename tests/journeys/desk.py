@@ -26,7 +26,8 @@ BUTTONS = ("push button", "toggle button", "radio button")
 # keyboard focus counts too, whatever its role.
 CONTROLS = BUTTONS + ("check box", "text", "spin button", "combo box", "menu item", "slider",
                       "page tab", "tree", "tree table", "list", "table", "password text")
-FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+# libfaketime as scripts/test-session.sh found it (its directory differs from machine to machine).
+FAKETIME_LIB = os.environ.get("TAVREL_FAKETIME_LIB", "")
 
 
 class JourneyFailed(Exception):
@@ -526,6 +527,8 @@ class FakeClock:
         self.set(offset)
 
     def env(self):
+        if not os.path.isfile(FAKETIME_LIB):
+            raise RuntimeError("libfaketime not found: run under scripts/test-session.sh")
         preload = " ".join(p for p in (os.environ.get("LD_PRELOAD"), FAKETIME_LIB) if p)
         return {"LD_PRELOAD": preload, "FAKETIME_TIMESTAMP_FILE": self.path,
                 "FAKETIME_NO_CACHE": "1", "DONT_FAKE_MONOTONIC": "1"}
