@@ -10,7 +10,7 @@ libqt5xdg-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-wqy-micr
 dpkg-dev file"
 TEST_PKGS="xvfb xauth x11-utils xdotool trayer dbus dbus-x11 locales python3-xlib xdg-utils valgrind \
 pipewire pipewire-pulse wireplumber pipewire-bin pulseaudio-utils gstreamer1.0-pulseaudio gstreamer1.0-pipewire sox \
-python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox libfaketime \
+python3-dbus python3-gi python3-pyatspi at-spi2-core imagemagick openbox libfaketime tzdata \
 appstream lintian desktop-file-utils"
 # The storage fuzz targets (scripts/fuzz.sh): clang with libFuzzer and the sanitizer runtimes, and
 # GNU time for the CPU time beside the wall time.
