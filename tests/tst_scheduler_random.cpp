@@ -135,13 +135,17 @@ public:
     QVector<Known> entries;
 
     // The whole list at once: every entry new.
-    Outcome start(const QVector<Entry> &list, const Instant &now)
+    // The whole list at once: every entry new. Resumed after a restart, an alarm looks from now
+    // on, not from the start of this minute: nobody was there to hear what passed.
+    Outcome start(const QVector<Entry> &list, const Instant &now, bool resumed)
     {
         entries.clear();
         for (const Entry &e : list) {
             entries << Known{e, false, 0, 0, {}, m_nextId++};
             if (e.enabled)
                 switchOn(entries.size() - 1, now);
+            if (resumed)
+                entries.last().lookedMs = now.wallMs;
         }
         return look(now);
     }
@@ -364,7 +368,9 @@ public:
         const int n = 1 + m_rng.bounded(5);
         for (int i = 0; i < n; ++i)
             entries << randomEntry();
-        check(m_scheduler.setEntries(entries, m_now), m_oracle.start(entries, m_now), 0, 0, "start");
+        const bool resumed = m_rng.bounded(2);
+        check(resumed ? m_scheduler.resumeEntries(entries, m_now) : m_scheduler.setEntries(entries, m_now),
+              m_oracle.start(entries, m_now, resumed), 0, 0, resumed ? "resume" : "start");
         const int steps = 30 + m_rng.bounded(60);
         for (int k = 0; k < steps && m_tally.firstFault.isEmpty(); ++k)
             step();
