@@ -593,6 +593,8 @@ void TestSchedulerRandom::randomTraces()
     const QString replay = QStringLiteral("seed %1 (replay: TAVREL_REPLAY=%1) ").arg(seed);
     QVERIFY2(tally.firstFault.isEmpty(), qPrintable(replay + tally.firstFault));
     QVERIFY2(tally.missed + tally.doubled + tally.early + tally.other == 0, qPrintable(replay));
+    // A tick of at most 3.5 s finds whatever fell due within it.
+    QVERIFY2(tally.worstTickLateMs <= 3500, qPrintable(replay));
 }
 
 QTEST_GUILESS_MAIN(TestSchedulerRandom)
