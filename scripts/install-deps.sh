@@ -22,6 +22,9 @@ SANITIZE_PKGS="libasan8 libubsan1"
 pkgs="$BUILD_PKGS"
 [ "${1:-}" = "--test" ] && pkgs="$pkgs $TEST_PKGS $FUZZ_PKGS $SANITIZE_PKGS"
 
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
 missing=""
 for p in $pkgs; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -30,13 +33,25 @@ done
 if [ -z "$missing" ]; then
     echo "install-deps: nothing to install"
 else
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
     echo "install-deps: installing$missing"
     export DEBIAN_FRONTEND=noninteractive
     $SUDO apt-get update -qq
     # shellcheck disable=SC2086
     $SUDO apt-get install -y --no-install-recommends $missing
+fi
+
+# The tests run under zh_CN.UTF-8 as well as C. glibc falls back to C without a word when a locale
+# was never generated, so generate it (kept in /etc/locale.gen, so a later locale-gen keeps it).
+has_zh_cn() { locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\{0,1\}8'; }
+if [ "${1:-}" = "--test" ] && ! has_zh_cn; then
+    echo "install-deps: generating the zh_CN.UTF-8 locale"
+    if grep -q '^# *zh_CN\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        $SUDO sed -i 's/^# *\(zh_CN\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    elif ! grep -q '^zh_CN\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        echo "zh_CN.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    $SUDO locale-gen
+    has_zh_cn || { echo "install-deps: zh_CN.UTF-8 is still missing after locale-gen" >&2; exit 1; }
 fi
 
 # The program needs Qt 5.14 or later (CMake asks for the same), its tests 5.15; Debian 12 has 5.15.
