@@ -3,7 +3,7 @@
 # and runs every test, journeys included, in the same headless session as test.sh:
 #   scripts/test-sanitize.sh [ctest args...]
 # Any sanitizer report fails the run, also one from a program a test started and did not check.
-# To stay within the suite's time, it runs each test in the C locale only (the zh_CN runs take the
+# To stay within the suite's time, it runs each test in one locale only (the zh_CN runs take the
 # same paths through memory), and of the journeys only those that ring through the real program's
 # players (timer, stall, badsound): the others mostly wait for the wall clock or drive dialogs whose
 # code the window tests run here. The soak's days take the ring paths tst_schedule_run takes here.
@@ -31,11 +31,9 @@ skip=""
 [ "${TAVREL_SANITIZE_ALL:-0}" = 1 ] ||
     skip='\.zh_CN$|^journey\.(alarm|clocksteps|reminder|edit|restart|window|access|second)$|^tst_soak$'
 
-# A test that fails is run once more: under the sanitizers the program is several times slower
-# and a journey's typed keys were seen lost under load. A sanitizer report is never retried
-# away: it stays in $reports and fails the run below.
-../scripts/test-session.sh ctest --output-on-failure --timeout 600 --repeat until-pass:2 \
-    ${skip:+-E "$skip"} "$@" || status=$?
+# Side by side, as in test.sh; a test that fails is run once more and named. A sanitizer report
+# is never retried away: it stays in $reports and fails the run below.
+../scripts/test-session.sh ../scripts/run-ctest.sh --timeout 600 ${skip:+-E "$skip"} "$@" || status=$?
 
 found=$(find "$reports" -type f | sort)
 if [ -n "$found" ]; then
