@@ -8,7 +8,7 @@ import time
 import pyatspi
 
 from desk import (BUTTONS, Desk, JourneyFailed, WEEKDAYS, entry_lines, main_window_id,
-                  open_editor, start_window_manager, wait_until)
+                  open_editor, start_window_manager, type_over, wait_until)
 
 OLD = entry_lines(1, "闹钟", "上班", "08:45", repeat="星期一|星期五", state="关闭") + entry_lines(
     2, "计时器", "泡茶", "00:05:00", loop="否", state="关闭")
@@ -94,22 +94,13 @@ def type_into(d, role, text, keys):
     entered with Tab has its hours selected and moves on by itself as each part fills."""
     field = d.tab_to("the %s field" % role, role_named(role))
     if role == "text":
-        d.key("ctrl+a")
+        type_over(d, text, lambda: text_of(field))
+        return field
     d.type(keys)
     try:
         wait_until("%r in the %s field" % (text, role), lambda: text_of(field) == text, 5)
     except JourneyFailed:
-        if role != "text":
-            raise JourneyFailed("the %s field shows %r after typing %r" % (role, text_of(field), keys))
-        # xdotool types a character that is not on the keyboard map by remapping a key first;
-        # under load the first such key was seen lost. A person who sees that types it again.
-        d.say("the text field shows %r after typing %r: typed again" % (text_of(field), keys))
-        d.key("ctrl+a")
-        d.type(keys)
-        try:
-            wait_until("%r in the %s field" % (text, role), lambda: text_of(field) == text, 5)
-        except JourneyFailed:
-            raise JourneyFailed("the %s field shows %r after typing %r twice" % (role, text_of(field), keys))
+        raise JourneyFailed("the %s field shows %r after typing %r" % (role, text_of(field), keys))
     return field
 
 

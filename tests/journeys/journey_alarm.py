@@ -1,24 +1,28 @@
 #!/usr/bin/python3
 """An alarm for the next minute, weekly on today's weekday, looping: it rings at the start of
-its minute, "停止" silences it, and it stays enabled without ringing again in that minute."""
+its minute, "停止" silences it, and it stays enabled without ringing again in that minute. The
+program's wall clock is moved on to just before the minute once the alarm is saved, as time
+passes, so the journey waits seconds instead of a real minute; the minute itself comes in real
+time."""
 import datetime
 import time
 
-from desk import (WEEKDAYS, Desk, JourneyFailed, entry_lines, fill_editor, open_editor, sound_spans,
-                  wait_until)
+from desk import (WEEKDAYS, Desk, FakeClock, JourneyFailed, entry_lines, fill_editor,
+                  open_editor, sound_spans, wait_until)
 
 
 RING_SECONDS = 3.45
+# The program's clock reaches the alarm's minute this many real seconds after the save.
+LEAD = 6
 
 
 def journey(d):
-    d.start()
+    clock = FakeClock(d, 0)
+    d.start(env=clock.env())
     dlg = open_editor(d)
-    # The next minute, or the one after when the next is too close to set it in time.
-    now = datetime.datetime.now()
-    ring = now.replace(second=0, microsecond=0) + datetime.timedelta(minutes=1)
-    if (ring - now).total_seconds() < 15:
-        ring += datetime.timedelta(minutes=1)
+    # The next minute but one, so setting it takes no hurry.
+    now = datetime.datetime.fromtimestamp(clock.now())
+    ring = now.replace(second=0, microsecond=0) + datetime.timedelta(minutes=2)
     hhmm = ring.strftime("%H:%M")
     day = WEEKDAYS[ring.weekday()]
     d.say("alarm set for %s on %s" % (hhmm, day))
@@ -33,12 +37,11 @@ def journey(d):
         raise JourneyFailed("the new alarm's row: %r" % (row and row["labels"]))
 
     start = ring.timestamp()
-    wait_until("the alarm's minute to come near", lambda: time.time() >= start - 3,
-               start - time.time() + 5, 0.2)
+    clock.step_to(start - LEAD)
     d.record()
-    note = d.wait_note("闹钟时间到了", "[%s]   起床   到了。" % hhmm, timeout=10)
-    late = note["time"] - start
-    d.say("rang %.2f s into its minute" % late)
+    note = d.wait_note("闹钟时间到了", "[%s]   起床   到了。" % hhmm, timeout=LEAD + 10)
+    late = clock.at(note["time"]) - start
+    d.say("rang %.2f s into its minute (program clock)" % late)
     if not 0 <= late <= 2.0:
         raise JourneyFailed("the alarm rang %.2f s from the start of its minute" % late)
     d.shot("alarm-ringing")
@@ -55,13 +58,14 @@ def journey(d):
     if longest < RING_SECONDS + 1:
         raise JourneyFailed("no looping ring heard: %r" % spans)
 
-    # The rest of the minute: silent, still enabled, no second notification.
+    # The rest of the minute: silent, still enabled, no second notification. A few seconds go
+    # by as they come, then the clock moves on to near the minute's end, which passes in real time.
     d.record()
     wait_until("the stop to take", lambda: not d.enabled(d.button("停止")), 3)
-    rest = start + 60 - time.time()
-    d.say("listening %.1f s for the rest of the minute" % rest)
-    wait_until("the end of the alarm's minute", lambda: time.time() >= start + 61,
-               rest + 5, 0.5)
+    time.sleep(3)
+    clock.step_to(start + 55)
+    d.say("listening until the end of the alarm's minute")
+    clock.wait_until(start + 61, "the end of the alarm's minute")
     row = d.row_named("起床")
     if not row or not row["checked"]:
         raise JourneyFailed("the alarm is no longer enabled after the stop")
