@@ -206,6 +206,8 @@ QString StorageNotice::text() const
         return kDamagedNoBackup.arg(reason, backupPath);
     case Kind::LostEntriesRestored:
         return kLostEntriesRestored.arg(backupPath);
+    case Kind::ChangedDamaged:
+        return kChangedDamaged.arg(reason, backupPath);
     }
     return QString();
 }
@@ -517,6 +519,7 @@ StorageResult StorageFile::load(StorageContents *contents)
     if (!headerRead)
         contents->background = keptBackground;
     contents->bytes = bytes;
+    m_knownBytes = bytes;
     m_lastGood = lines;
     m_listShown = true;
     result.entryCount = m_count;
@@ -602,29 +605,56 @@ QStringList StorageFile::read(bool *ok, StorageResult *result, QByteArray *bytes
     if (!*ok)
         return QStringList();
     QStringList lines = linesOf(bytes);
-    if (m_listShown && wholeRecords(lines) < wholeRecords(m_lastGood)) {
-        // Something else cut the file short while the list still shows its entries: the list's
-        // content goes back on disk, and what was found there is kept first.
-        const QString backup = backupPath();
-        if (!QFile::copy(file, backup) || !write(m_lastGood)) {
-            *ok = false; // nothing may build on the short file
-            return QStringList();
-        }
-        result->notices << StorageNotice{StorageNotice::Kind::LostEntriesRestored, file, QString(), backup};
-        lines = m_lastGood;
-        bytes = bytesOf(lines);
+    if (m_writable && m_listShown && bytes != m_knownBytes) {
+        bool putBack = false;
+        *ok = judgeChange(bytes, &lines, result, &putBack);
+        if (!*ok)
+            return QStringList(); // nothing may build on what was found
+        if (putBack)
+            bytes = m_knownBytes;
     }
     if (bytesRead)
         *bytesRead = bytes;
     return lines;
 }
 
+// Something else changed the file while the list shows it, and it is read and judged as start-up
+// reads and judges a file. Well formed, *lines becomes its records as start-up reads them (in
+// today's form; states and header as stored). Damaged, or short of the list's entries, it is
+// kept aside byte for byte and the list's content goes back on disk, and into *lines, before
+// anything builds on it. False when that could not be done.
+bool StorageFile::judgeChange(const QByteArray &bytes, QStringList *lines, StorageResult *result,
+                              bool *putBack)
+{
+    const QString reason = damage(bytes);
+    const QStringList asStarted = reason.isEmpty() ? migrated(*lines) : *lines;
+    const bool lost = wholeRecords(asStarted) < wholeRecords(m_lastGood);
+    *putBack = lost || !reason.isEmpty();
+    if (!*putBack) {
+        *lines = asStarted;
+        return true;
+    }
+    const QString file = path();
+    const QString backup = backupPath();
+    if (!QFile::copy(file, backup) || !write(m_lastGood))
+        return false;
+    // A file cut short is said to be so; any other damage by its reason.
+    if (lost && (reason.isEmpty() || m_knownBytes.startsWith(bytes)))
+        result->notices << StorageNotice{StorageNotice::Kind::LostEntriesRestored, file, QString(), backup};
+    else
+        result->notices << StorageNotice{StorageNotice::Kind::ChangedDamaged, file, reason, backup};
+    *lines = m_lastGood;
+    return true;
+}
+
 bool StorageFile::write(const QStringList &lines, const QByteArray &bytes)
 {
     if (!m_writable)
         return false; // never overwrite what could not be read or kept
-    if (!writeBytes(path(), bytes.isNull() ? bytesOf(lines) : bytes))
+    const QByteArray out = bytes.isNull() ? bytesOf(lines) : bytes;
+    if (!writeBytes(path(), out))
         return false;
+    m_knownBytes = out;
     if (m_listShown)
         m_lastGood = lines;
     return true;

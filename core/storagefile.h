@@ -25,12 +25,14 @@ struct StorageNotice
                              // nothing is written during this run
         LostEntriesRestored, // another program cut the file short while the list showed its
                              // entries: the list's content is back on disk, the short file at backupPath
+        ChangedDamaged,      // another program left the file damaged while the list showed it:
+                             // as LostEntriesRestored, with the reason
     };
 
     Kind kind = Kind::Unreadable;
     QString path;       // the storage file
-    QString reason;     // Damaged, DamagedNoBackup: why, in the user's words
-    QString backupPath; // Damaged, DamagedNoBackup, LostEntriesRestored
+    QString reason;     // Damaged, DamagedNoBackup, ChangedDamaged: why, in the user's words
+    QString backupPath; // all but Unreadable and OccupiedByDirectory
 
     QString text() const;
 };
@@ -75,8 +77,9 @@ struct StorageContents
 // - A damaged file is copied aside byte for byte before anything rewrites it.
 // - Records an operation does not change come back byte for byte (state lines apart where the
 //   operation sets them).
-// - When another program cuts the file short behind the list's back, the next operation first
-//   puts the last loaded (or written) content back, keeping the short file as a backup.
+// - When another program changes the file behind the list's back, the next operation judges it
+//   as start-up does; damaged, or cut short of the list's entries, it is kept as a backup and
+//   the last loaded (or written) content goes back first.
 class StorageFile
 {
 public:
@@ -163,6 +166,7 @@ public:
 
 private:
     QStringList read(bool *ok, StorageResult *result, QByteArray *bytesRead = nullptr);
+    bool judgeChange(const QByteArray &bytes, QStringList *lines, StorageResult *result, bool *putBack);
     bool write(const QStringList &lines, const QByteArray &bytes = QByteArray());
     QString backupPath() const;
     StorageResult rewrite(const std::function<QStringList(const QStringList &)> &change);
@@ -171,6 +175,7 @@ private:
     bool m_writable = true;
     int m_count = 0;          // entries the list shows
     QStringList m_lastGood;   // the last content loaded or written once the list was shown
+    QByteArray m_knownBytes;  // the file's bytes as last loaded or written
     bool m_listShown = false; // start-up's own rewrites are not checked for lost entries
 };
 

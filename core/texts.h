@@ -74,6 +74,9 @@ inline const QString kUnreadableAtStart = QStringLiteral(
 inline const QString kOccupiedByDirectory =
     QStringLiteral("存储文件的位置被一个文件夹占用，列表暂时为空，该文件夹没有改动：\n%1"
                    "\n请移走该文件夹后重新启动程序。");
+inline const QString kChangedDamaged =
+    QStringLiteral("存储文件在程序运行时被其他程序改动，内容有误（%1）。"
+                   "已按列表恢复存储文件，改动后的文件已原样备份为：\n%2");
 inline const QString kLostEntriesRestored =
     QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
                    "已按列表恢复存储文件，截短后的文件已原样备份为：\n%1");

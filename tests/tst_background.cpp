@@ -212,28 +212,33 @@ void TestBackground::setClearAndRestart()
 
 void TestBackground::rewriteKeepsEveryLine_data()
 {
-    // The file as it stands when the choice is stored, and the header line expected then.
+    // The file as it stands when the choice is stored, the header line expected then, and whether
+    // it is damaged: then it is kept aside as it was and the choice is stored on the list's entries.
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QByteArray>("header");
-    QTest::newRow("four fields") << storage(2) << QByteArray("数量,2,背景图片,");
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("four fields") << storage(2) << QByteArray("数量,2,背景图片,") << false;
     QTest::newRow("old path with commas")
-        << storage(2, QStringLiteral("/x/a,b.png")) << QByteArray("数量,2,背景图片,");
-    QTest::newRow("records beyond the 20th") << storage(23) << QByteArray("数量,23,背景图片,");
-    QTest::newRow("lines after the records") << storage(2) + "杂项\n\n" << QByteArray("数量,2,背景图片,");
-    QTest::newRow("three fields") << "数量,2,背景图片\n" + records(2) << QByteArray("数量,2,背景图片,");
-    QTest::newRow("two fields") << "数量,2\n" + records(2) << QByteArray("数量,2,背景图片,");
-    QTest::newRow("one field") << "数量\n" + records(2) << QByteArray("数量,2,背景图片,");
+        << storage(2, QStringLiteral("/x/a,b.png")) << QByteArray("数量,2,背景图片,") << false;
+    QTest::newRow("records beyond the 20th") << storage(23) << QByteArray("数量,2,背景图片,") << true;
+    QTest::newRow("lines after the records") << storage(2) + "杂项\n\n"
+                                             << QByteArray("数量,2,背景图片,") << true;
+    QTest::newRow("three fields") << "数量,2,背景图片\n" + records(2) << QByteArray("数量,2,背景图片,")
+                                  << false;
+    QTest::newRow("two fields") << "数量,2\n" + records(2) << QByteArray("数量,2,背景图片,") << false;
+    QTest::newRow("one field") << "数量\n" + records(2) << QByteArray("数量,2,背景图片,") << true;
     // Emptied: the entries the list shows are put back first, and the choice is stored on them.
-    QTest::newRow("empty file") << QByteArray() << QByteArray("数量,2,背景图片,");
+    QTest::newRow("empty file") << QByteArray() << QByteArray("数量,2,背景图片,") << true;
     QByteArray enabled = storage(2);
     enabled.replace(enabled.lastIndexOf("状态,关闭"), 13, "状态,开启");
-    QTest::newRow("state changed while choosing") << enabled << QByteArray("数量,2,背景图片,");
+    QTest::newRow("state changed while choosing") << enabled << QByteArray("数量,2,背景图片,") << false;
 }
 
 void TestBackground::rewriteKeepsEveryLine()
 {
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, header);
+    QFETCH(bool, damaged);
     TestHome home;
     home.writeStorage(storage(2));
     const QString picture = makePicture(home, QStringLiteral("p.png"));
@@ -243,10 +248,15 @@ void TestBackground::rewriteKeepsEveryLine()
     FileDialogAnswer answer(picture, [&] { home.writeStorage(content); });
     backgroundAction(w.get())->trigger();
     QVERIFY(answer.seen);
-    const QByteArray built = content.isEmpty() ? storage(2) : content;
+    const QByteArray built = damaged ? storage(2) : content;
     const int cut = built.indexOf('\n');
     const QByteArray rest = cut < 0 ? QByteArray() : built.mid(cut + 1);
     QCOMPARE(home.storageBytes(), header + picture.toUtf8() + "\n" + rest);
+    const QStringList backups =
+        QDir(home.documents()).entryList({QStringLiteral("*.损坏备份-*")}, QDir::Files);
+    QCOMPARE(backups.size(), damaged ? 1 : 0);
+    if (damaged)
+        QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + backups.first()), content);
     checkButton(w.get(), true);
 }
 

@@ -326,37 +326,70 @@ void TestFaults::changedBehindTheProgram_data()
     QTest::addColumn<QString>("outside"); // what another program does to the file
     QTest::addColumn<QString>("change");  // the user's next change
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("said"); // the prompt: "" none, "lost" entries, or why it is damaged
     const QStringList three{QStringLiteral("条目1"), QStringLiteral("条目2"), QStringLiteral("条目3")};
     QTest::newRow("entry appended, then save") << "append"
-                                               << "save" << three + QStringList{"外来", "起床"};
+                                               << "save" << three + QStringList{"外来", "起床"} << "";
     QTest::newRow("entry appended, then delete") << "append"
-                                                 << "delete" << QStringList{"条目1", "条目2", "外来"};
+                                                 << "delete" << QStringList{"条目1", "条目2", "外来"} << "";
     QTest::newRow("emptied, then save") << "empty"
-                                        << "save" << three + QStringList{"起床"};
+                                        << "save" << three + QStringList{"起床"} << "lost";
     QTest::newRow("emptied, then enable") << "empty"
-                                          << "toggle" << three;
+                                          << "toggle" << three << "lost";
     QTest::newRow("cut mid-record, then save") << "cut"
-                                               << "save" << three + QStringList{"起床"};
+                                               << "save" << three + QStringList{"起床"} << "lost";
     QTest::newRow("cut mid-record, then delete") << "cut"
-                                                 << "delete" << QStringList{"条目1", "条目2"};
+                                                 << "delete" << QStringList{"条目1", "条目2"} << "lost";
+    const QString header = QStringLiteral("首行无法识别");
+    QTest::newRow("header retyped with full-width commas, then save")
+        << "full-width"
+        << "save" << three + QStringList{"起床"} << header;
+    QTest::newRow("header retyped with full-width commas, then delete")
+        << "full-width"
+        << "delete" << QStringList{"条目1", "条目2"} << header;
+    QTest::newRow("a record lost its loop line, then enable")
+        << "line lost"
+        << "toggle" << three << QStringLiteral("第2个条目格式不对");
+    QTest::newRow("invalid UTF-8 in a name, then save")
+        << "not UTF-8"
+        << "save" << three + QStringList{"起床"} << QStringLiteral("不是有效的UTF-8文本");
 }
 
+QByteArray changedOutside(const QByteArray &good, const QString &outside)
+{
+    QStringList lines = StorageFile::linesOf(good);
+    if (outside == QLatin1String("append"))
+        return StorageFile::bytesOf(StorageFile::withAppended(lines, entry(QStringLiteral("外来"), 4)));
+    if (outside == QLatin1String("cut"))
+        return good.left(good.size() / 2);
+    if (outside == QLatin1String("full-width")) {
+        lines[0].replace(QLatin1Char(','), QStringLiteral("，"));
+        return StorageFile::bytesOf(lines);
+    }
+    if (outside == QLatin1String("line lost")) {
+        lines.removeAt(1 + 9 + 7); // the second record's 重复闹铃 line
+        return StorageFile::bytesOf(lines);
+    }
+    if (outside == QLatin1String("not UTF-8"))
+        return QByteArray(good).replace("条目2", "条目\xff");
+    return QByteArray(); // emptied
+}
+
+// Whatever another program left, the next change keeps it whole in a backup unless it is a
+// well-formed file, the user is told why, and the list, the file and the rings agree afterwards:
+// the second entry, enabled before, rings at its time.
 void TestFaults::changedBehindTheProgram()
 {
     QFETCH(QString, outside);
     QFETCH(QString, change);
     QFETCH(QStringList, names);
+    QFETCH(QString, said);
     TestHome home;
     home.writeStorage(storage(3));
+    SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
     Rig rig;
-    const QByteArray good = home.storageBytes();
-    QByteArray changed;
-    if (outside == QLatin1String("append")) {
-        changed = StorageFile::bytesOf(
-            StorageFile::withAppended(StorageFile::linesOf(good), entry(QStringLiteral("外来"), 4)));
-    } else if (outside == QLatin1String("cut")) {
-        changed = good.left(good.size() / 2);
-    }
+    rig.toggle(1);
+    const QByteArray changed = changedOutside(home.storageBytes(), outside);
     home.writeStorage(changed);
 
     if (change == QLatin1String("save"))
@@ -369,16 +402,25 @@ void TestFaults::changedBehindTheProgram()
     QCOMPARE(storedNames(after), names);
     QCOMPARE(rig.shownNames(), names);
     QVERIFY(StorageFile::damage(after).isEmpty());
+    SystemClock::advance(2 * 3600 * 1000 + 15 * 60 * 1000); // 02:15, 条目2's time
+    rig.window->ringDue();
+    QVERIFY(rig.window->findChild<Ringer *>()->isRinging(1));
+    rig.window->stopRinging();
+    SystemClock::unpin();
     const QStringList backups = entriesOf(home.documents()).filter(QStringLiteral(".损坏备份-"));
-    QCOMPARE(backups.size(), outside == QLatin1String("append") ? 0 : 1);
+    QCOMPARE(backups.size(), said.isEmpty() ? 0 : 1);
     if (backups.isEmpty())
         return;
-    QCOMPARE(TestSupport::readFile(home.documents() + QLatin1Char('/') + backups.first()), changed);
-    const QString restored = QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
-                                            "已按列表恢复存储文件，截短后的文件已原样备份为：\n") +
-                             home.documents() + QLatin1Char('/') + backups.first();
-    QVERIFY2(TestSupport::shownPromptTexts().contains(restored),
-             qPrintable(TestSupport::shownPromptTexts().join('|')));
+    const QString backup = home.documents() + QLatin1Char('/') + backups.first();
+    QCOMPARE(TestSupport::readFile(backup), changed);
+    const QString told = said == QLatin1String("lost")
+                             ? QStringLiteral("存储文件在程序运行时被其他程序截短，缺少了列表中的条目。"
+                                              "已按列表恢复存储文件，截短后的文件已原样备份为：\n") +
+                                   backup
+                             : QStringLiteral("存储文件在程序运行时被其他程序改动，内容有误（") + said +
+                                   QStringLiteral("）。已按列表恢复存储文件，改动后的文件已原样备份为：\n") +
+                                   backup;
+    QVERIFY2(TestSupport::shownPromptTexts().contains(told), qPrintable(prompts()));
 }
 
 void TestFaults::damagedAtStart_data()

@@ -5,6 +5,7 @@
 #include "fuzz/storageinvariants.h"
 #include "support/corehome.h"
 #include "support/filefaults.h"
+#include "support/mutations.h"
 #include "support/storedrecords.h"
 
 #include <QCoreApplication>
@@ -143,6 +144,7 @@ private slots:
     void noBackupMeansNoRewrite();
     void symlinkWrittenThrough();
     void mutatedFilesSurvive();
+    void mutatedWhileRunningSurvive();
     void corpus_data();
     void corpus();
 };
@@ -803,7 +805,7 @@ void TestStorage::reloadKeepsCountWithShortHeader()
     storage.prepare();
     StorageContents contents;
     QCOMPARE(storage.load(&contents).entryCount, 3);
-    home.writeStorage(file(allOff(numbered(3)), "数量\n"));
+    home.writeStorage(file(allOff(numbered(3)), "数量,3\n"));
     QCOMPARE(storage.load(&contents).entryCount, 3);
     QVERIFY(!contents.headerRead);
     QCOMPARE(contents.background, QStringLiteral("/p/x.png"));
@@ -1039,116 +1041,22 @@ void TestStorage::symlinkWrittenThrough()
 
 // --- Mutations ------------------------------------------------------------------------------
 
-namespace {
-
-QByteArray mutate(QByteArray bytes, QRandomGenerator &random, QString *how)
-{
-    QList<QByteArray> ls = bytes.split('\n');
-    const auto pick = [&] { return int(random.bounded(quint32(qMax(1, ls.size())))); };
-    switch (random.bounded(6)) {
-    case 0: {
-        const int i = pick();
-        *how += QStringLiteral("drop line %1; ").arg(i);
-        ls.removeAt(i);
-        break;
-    }
-    case 1: {
-        const int i = pick();
-        *how += QStringLiteral("double line %1; ").arg(i);
-        ls.insert(i, ls.value(i));
-        break;
-    }
-    case 2: {
-        const int i = pick(), j = pick();
-        *how += QStringLiteral("swap lines %1 and %2; ").arg(i).arg(j);
-        if (i < ls.size() && j < ls.size())
-            ls.swapItemsAt(i, j);
-        break;
-    }
-    case 3: {
-        const int at = int(random.bounded(quint32(bytes.size() + 1)));
-        *how += QStringLiteral("cut at byte %1; ").arg(at);
-        return bytes.left(at);
-    }
-    case 4: {
-        if (bytes.isEmpty())
-            return bytes;
-        const int at = int(random.bounded(quint32(bytes.size())));
-        const int bit = int(random.bounded(8));
-        *how += QStringLiteral("flip bit %1 of byte %2; ").arg(bit).arg(at);
-        bytes[at] = char(bytes.at(at) ^ (1 << bit));
-        return bytes;
-    }
-    default:
-        *how += QStringLiteral("blank lines at the end; ");
-        return bytes + QByteArray(int(random.bounded(3)) + 1, '\n');
-    }
-    return ls.join('\n');
-}
-
-// Every line of the input, in order, is in the output: start-up may only add command lines to
-// eight-line records, turn states off and drop blank lines.
-bool keptInOrder(const QByteArray &input, const QByteArray &output, QString *missing)
-{
-    const QStringList out = StorageFile::linesOf(output);
-    const QStringList in = StorageFile::linesOf(input);
-    if (in.isEmpty())
-        return true;
-    // An old two-field header gains its background field.
-    if (out.value(0) != in.at(0) && out.value(0) != in.at(0) + QStringLiteral(",背景图片,无")) {
-        *missing = in.at(0);
-        return false;
-    }
-    int o = 1;
-    for (const QString &line : in.mid(1)) {
-        if (line.isEmpty())
-            continue;
-        const bool state = line.startsWith(QStringLiteral("状态,"));
-        while (o < out.size() && out.at(o) != line && !(state && out.at(o) == QStringLiteral("状态,关闭")))
-            ++o;
-        if (o == out.size()) {
-            *missing = line;
-            return false;
-        }
-        ++o;
-    }
-    return true;
-}
-
-QList<QByteArray> mutationBases()
-{
-    QList<Rec> varied = named({"早,起", "茶", "会议"});
-    varied[1].type = QStringLiteral("计时器");
-    varied[1].time = QStringLiteral("00:03:00");
-    varied[2].repeat = QStringLiteral("星期一|星期五");
-    varied[2].command = QStringLiteral("/x/run.sh");
-    varied[0].loop = QStringLiteral("是");
-    return {file(varied), file(numbered(4, true), "数量,4\n"), file(numbered(20)),
-            file(varied, "数量,3,背景图片,/p/a,b.png\n")};
-}
-
-} // namespace
-
 // Start-up on many mutated files: every input survives, either in the file (in order, only
 // states turned off, command lines added and blank lines dropped) or in a byte-identical backup.
 void TestStorage::mutatedFilesSurvive()
 {
-    const quint32 replayKey = qEnvironmentVariableIsSet("TAVREL_MUTATION_REPLAY")
-                                  ? quint32(qEnvironmentVariableIntValue("TAVREL_MUTATION_REPLAY"))
-                                  : QRandomGenerator::global()->generate();
-    const int runs = qEnvironmentVariableIntValue("TAVREL_MUTATIONS") > 0
-                         ? qEnvironmentVariableIntValue("TAVREL_MUTATIONS")
-                         : 1500;
+    const quint32 replayKey = Mutations::replayKey();
+    const int runs = Mutations::runs(1500);
     qInfo("mutation replay key %u, %d runs (replay: TAVREL_MUTATION_REPLAY=%u)", replayKey, runs, replayKey);
     QRandomGenerator random(replayKey);
-    const QList<QByteArray> bases = mutationBases();
+    const QList<QByteArray> bases = Mutations::bases();
     CoreTestHome home;
     int backedUp = 0;
     for (int run = 0; run < runs; ++run) {
         QString how;
         QByteArray input = bases.at(int(random.bounded(quint32(bases.size()))));
         for (int m = int(random.bounded(3)); m >= 0; --m)
-            input = mutate(input, random, &how);
+            input = Mutations::mutate(input, random, &how);
         for (const QString &name : home.others())
             QFile::remove(home.documents() + QLatin1Char('/') + name);
         home.writeStorage(input);
@@ -1164,11 +1072,149 @@ void TestStorage::mutatedFilesSurvive()
             QVERIFY2(CoreTestHome::read(result.notices.first().backupPath) == input, qPrintable(context));
         } else if (!input.isEmpty()) {
             QVERIFY2(StorageFile::damage(input).isEmpty(), qPrintable(context));
-            QVERIFY2(keptInOrder(input, output, &missing), qPrintable(context + " lost: " + missing));
+            QVERIFY2(Mutations::keptInOrder(input, output, &missing),
+                     qPrintable(context + " lost: " + missing));
         }
         QVERIFY2(StorageFile::damage(output).isEmpty() || !result.notices.isEmpty(), qPrintable(context));
     }
     qInfo("%d of %d mutated files were damaged and backed up", backedUp, runs);
+}
+
+namespace {
+
+// One rewrite a person can cause while the list shows: a state change, a picture, a save of a
+// new or an edited entry, a delete. apply() is what it means for the entries a file holds.
+struct Rewrite
+{
+    enum Kind
+    {
+        States,
+        Background,
+        Append,
+        Replace,
+        Remove
+    } kind = States;
+    QVector<bool> states;
+    int index = 0;
+    Entry entry;
+
+    static Rewrite random(QRandomGenerator &random, int rows)
+    {
+        Rewrite w;
+        w.kind = Kind(random.bounded(5));
+        for (int i = 0; i < rows; ++i)
+            w.states << bool(random.bounded(2));
+        w.index = int(random.bounded(quint32(qMax(1, rows))));
+        w.entry.kind = Entry::Kind::Alarm;
+        w.entry.name = QStringLiteral("新的");
+        w.entry.setTimeText(QStringLiteral("08:00"));
+        return w;
+    }
+    StorageResult run(StorageFile &storage) const
+    {
+        switch (kind) {
+        case States:
+            return storage.setStates(states);
+        case Background:
+            return storage.setBackground(QStringLiteral("/p/新,图.png"));
+        case Append:
+            return storage.append(entry);
+        case Replace:
+            return storage.replace(index, entry);
+        case Remove:
+            break;
+        }
+        return storage.remove(index);
+    }
+    // Each entry as its nine lines (numbered alike, so a delete's renumbering does not count).
+    QList<QStringList> apply(QVector<Entry> entries) const
+    {
+        if (kind == States) {
+            for (int i = 0; i < qMin(states.size(), entries.size()); ++i)
+                entries[i].enabled = states.at(i);
+        } else if (kind == Append && entries.size() < StorageFile::kMaxEntries) {
+            entries << entry;
+        } else if (kind == Replace && index < entries.size()) {
+            entries[index] = entry;
+        } else if (kind == Remove && index < entries.size()) {
+            entries.removeAt(index);
+        }
+        return storedForms(entries);
+    }
+    static QList<QStringList> storedForms(const QVector<Entry> &entries)
+    {
+        QList<QStringList> forms;
+        for (const Entry &e : entries)
+            forms << e.toStoredLines(1);
+        return forms;
+    }
+};
+
+// As start-up reads them: records of the old eight-line form gain their command line.
+QVector<Entry> entriesIn(const QByteArray &bytes)
+{
+    const QStringList all = StorageFile::migrated(lines(bytes));
+    return StorageFile::contentsOf(all, StorageFile::storedRecords(all)).entries;
+}
+
+} // namespace
+
+// A file changed behind the running program's back, then one rewrite: every input survives,
+// either in the file (its entries, changed only as the rewrite changes them) or in a
+// byte-identical backup, and then the file holds the list's entries with the rewrite applied.
+// Damage is judged as start-up judges it, and the list reads as many entries as the file holds.
+void TestStorage::mutatedWhileRunningSurvive()
+{
+    const quint32 replayKey = Mutations::replayKey();
+    const int runs = Mutations::runs(400);
+    qInfo("mutation replay key %u, %d runs (replay: TAVREL_MUTATION_REPLAY=%u)", replayKey, runs, replayKey);
+    QRandomGenerator random(replayKey);
+    const QList<QByteArray> bases = Mutations::bases();
+    CoreTestHome home;
+    int backedUp = 0;
+    for (int run = 0; run < runs; ++run) {
+        for (const QString &name : home.others())
+            QFile::remove(home.documents() + QLatin1Char('/') + name);
+        home.writeStorage(bases.at(int(random.bounded(quint32(bases.size())))));
+        StorageFile storage;
+        QVERIFY(storage.prepare().ok());
+        StorageContents shown;
+        QVERIFY(storage.load(&shown).ok());
+        const QByteArray known = home.storageBytes();
+        QString how;
+        QByteArray input = known;
+        for (int m = int(random.bounded(3)); m >= 0; --m)
+            input = Mutations::mutate(input, random, &how);
+        home.writeStorage(input);
+        const Rewrite rewrite = Rewrite::random(random, int(shown.entries.size()));
+        const StorageResult result = rewrite.run(storage);
+        const QString context = QStringLiteral("replay key %1 run %2: %3rewrite %4")
+                                    .arg(replayKey)
+                                    .arg(run)
+                                    .arg(how)
+                                    .arg(int(rewrite.kind));
+        QVERIFY2(result.ok() || result.failure == Failure::Full || result.failure == Failure::NoSuchEntry,
+                 qPrintable(context));
+        const QByteArray output = home.storageBytes();
+        const bool kept = !result.notices.isEmpty();
+        if (kept) {
+            ++backedUp;
+            QVERIFY2(result.notices.size() == 1, qPrintable(context));
+            QVERIFY2(CoreTestHome::read(result.notices.first().backupPath) == input, qPrintable(context));
+        } else {
+            QVERIFY2(home.others().isEmpty(), qPrintable(context));
+            QVERIFY2(StorageFile::damage(input).isEmpty(), qPrintable(context + " was not judged damaged"));
+        }
+        const QList<QStringList> expected = rewrite.apply(entriesIn(kept ? known : input));
+        QVERIFY2(Rewrite::storedForms(entriesIn(output)) == expected,
+                 qPrintable(context + "\n" + QString::fromUtf8(input) + "=>\n" + QString::fromUtf8(output)));
+        QVERIFY2(StorageFile::damage(output).isEmpty(),
+                 qPrintable(context + "\n" + QString::fromUtf8(input) + "=>\n" + QString::fromUtf8(output)));
+        StorageContents after;
+        QVERIFY2(storage.load(&after).entryCount == qMin(int(expected.size()), StorageFile::kMaxEntries),
+                 qPrintable(context));
+    }
+    qInfo("%d of %d files changed while running were backed up", backedUp, runs);
 }
 
 void TestStorage::corpus_data()
