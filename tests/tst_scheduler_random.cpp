@@ -533,8 +533,14 @@ private:
             if (qstrcmp(what, "time passes") == 0 && bootMs <= 3500)
                 m_tally.worstTickLateMs = qMax(m_tally.worstTickLateMs, late);
         }
-        const QStringList a = describe(actual);
-        const QStringList e = describe(expected);
+        // What each row is left as counts too: enabled, ringing.
+        QString rowsNow, rowsExpected;
+        for (int k = 0; k < m_scheduler.count(); ++k) {
+            rowsNow += m_scheduler.isRinging(k) ? 'R' : m_scheduler.isEnabled(k) ? 'E' : '-';
+            rowsExpected += m_oracle.entries[k].ringing ? 'R' : m_oracle.entries[k].e.enabled ? 'E' : '-';
+        }
+        const QStringList a = describe(actual) << QStringLiteral("rows ") + rowsNow;
+        const QStringList e = describe(expected) << QStringLiteral("rows ") + rowsExpected;
         if (a == e)
             return;
         for (const QString &line : e) {
