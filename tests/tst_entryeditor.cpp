@@ -2,6 +2,7 @@
 // hands to the window's store, the prompts it raises and what it shows.
 #include "core/texts.h"
 #include "support/dialogdriver.h"
+#include "support/soundfiles.h"
 #include "support/testsupport.h"
 #include "ui/entryeditor.h"
 #include "ui/timespinbox.h"
@@ -597,7 +598,7 @@ void TestEntryEditor::preview()
     QFETCH(QString, end);
     Rig r;
     const QString wav = r.home.documents() + "/short.wav";
-    writeWav(wav, 400);
+    TestSupport::writeFile(wav, toneWav(0.4));
     r.e->loadEntry(0, entryFrom("alarm|x|07:30||" + wav + "||" + (loop ? "loop" : "once") + "|on", r.home));
     auto *play = r.w<QPushButton>("previewButton");
     const auto player = [&r] { return r.e->findChild<QMediaPlayer *>(); };

@@ -2,12 +2,12 @@
 // a ring that sounds goes on with its sound, and a ring plays the sound the file names. (The
 // loading at start is tst_startup's, the rows themselves tst_rows'.)
 #include "core/clock.h"
+#include "support/soundfiles.h"
 #include "support/storedrecords.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMediaPlaylist>
 
 #include <memory>
@@ -108,9 +108,7 @@ void TestLoading::ringPlaysTheStoredSound()
     SystemClock::pin(QDateTime(QDate(2026, 12, 8), QTime(7, 0)));
     Rec r = oneSecondTimer(loop);
     if (ownSound) {
-        r.sound = home.home() + QStringLiteral("/Music/a,b.wav");
-        QDir().mkpath(home.home() + QStringLiteral("/Music"));
-        DialogDriver::writeWav(r.sound, 3000);
+        r.sound = home.makeFile(QStringLiteral("Music/a,b.wav"), toneWav(3.0));
     }
     home.writeStorage(file({r}));
     auto w = startWindow();

@@ -1,8 +1,9 @@
 #ifndef TAVREL_COREHOME_H
 #define TAVREL_COREHOME_H
 
-// For tests of the widget-free core: a fresh HOME per test (Documents moves with it, so the
-// real one is never touched), and small file helpers. Needs only QtCore and QtTest.
+// A fresh HOME for one test (Documents moves with it, so the real one is never touched), and small
+// file helpers. Needs only QtCore and QtTest, so the core's tests use it alone; the window tests
+// use TestHome (support/testsupport.h), which adds the closing of prompts.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +44,14 @@ public:
             QDir(documents()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
         names.removeAll(QStringLiteral("Tavrel存储文件.txt"));
         return names;
+    }
+
+    // A file under HOME with the given content; returns its absolute path.
+    QString makeFile(const QString &relativePath, const QByteArray &content = QByteArray("x")) const
+    {
+        const QString path = home() + QLatin1Char('/') + relativePath;
+        write(path, content);
+        return path;
     }
 
     static QByteArray read(const QString &path)

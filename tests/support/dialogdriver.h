@@ -2,11 +2,9 @@
 #define TAVREL_DIALOGDRIVER_H
 
 // Answers to modal dialogs (which run their own event loop, so the test cannot act after the
-// call that opens them), and short sound files for previews.
+// call that opens them).
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDataStream>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -58,25 +56,6 @@ inline void answerFileDialog(QWidget *parent, const QString &path, FileDialogSee
                 dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
             path.isEmpty() ? dialog->QDialog::reject() : dialog->QDialog::accept();
         });
-}
-
-// A silent 8 kHz mono PCM wave file of the given length.
-inline void writeWav(const QString &path, int milliseconds)
-{
-    const quint32 samples = 8 * milliseconds;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + 2 * samples);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(2 * samples);
-    for (quint32 i = 0; i < samples; ++i)
-        out << qint16(0);
 }
 
 } // namespace DialogDriver

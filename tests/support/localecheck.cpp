@@ -29,7 +29,8 @@ QString localeProblem(const QByteArray &requested)
     const int dot = requested.indexOf('.');
     const QByteArray codeset = dot < 0 ? QByteArray() : requested.mid(dot + 1).toLower().replace("-", "");
     if (codeset == "utf8" && qstrcmp(nl_langinfo(CODESET), "UTF-8") != 0)
-        return QStringLiteral("its character set is %1, not UTF-8").arg(QString::fromLatin1(nl_langinfo(CODESET)));
+        return QStringLiteral("its character set is %1, not UTF-8")
+            .arg(QString::fromLatin1(nl_langinfo(CODESET)));
     // A language and a territory, such as zh_CN: Qt's own idea of the system locale must follow.
     const QByteArray language = requested.left(dot < 0 ? requested.size() : dot);
     if (language.contains('_') && QLocale::system().name() != QString::fromLatin1(language))

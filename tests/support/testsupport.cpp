@@ -1,11 +1,7 @@
 #include "support/testsupport.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <cstdio>
@@ -36,49 +32,9 @@ void trapConnectWarnings(QtMsgType type, const QMessageLogContext &context, cons
 
 } // namespace
 
-TestHome::TestHome() : m_oldHome(qgetenv("HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME"))
-{
-    qputenv("HOME", QFile::encodeName(m_dir.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/.config")));
-    QDir().mkpath(documents());
-}
-
 TestHome::~TestHome()
 {
     TestSupport::closeAllPrompts();
-    qputenv("HOME", m_oldHome);
-    if (m_oldConfig.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-}
-
-QString TestHome::documents() const
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-QString TestHome::storagePath() const
-{
-    return documents() + QStringLiteral("/Tavrel存储文件.txt");
-}
-
-QByteArray TestHome::storageBytes() const
-{
-    return TestSupport::readFile(storagePath());
-}
-
-void TestHome::writeStorage(const QByteArray &bytes) const
-{
-    TestSupport::writeFile(storagePath(), bytes);
-}
-
-QString TestHome::makeFile(const QString &relativePath, const QByteArray &content) const
-{
-    const QString path = m_dir.path() + QLatin1Char('/') + relativePath;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    TestSupport::writeFile(path, content);
-    return path;
 }
 
 namespace TestSupport {
@@ -89,22 +45,6 @@ void initTestProcess()
     previousHandler = qInstallMessageHandler(trapConnectWarnings);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        QFAIL(qPrintable(QStringLiteral("cannot write ") + path));
-    file.write(bytes);
 }
 
 QStringList shownPromptTexts()

@@ -1,35 +1,30 @@
 #ifndef TAVREL_TESTSUPPORT_H
 #define TAVREL_TESTSUPPORT_H
 
+#include "support/corehome.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 
-// A fresh HOME for one test: Documents moves with it, so the real one is never touched.
-class TestHome
+// A fresh HOME for one test; prompts still shown are closed when it goes.
+class TestHome : public CoreTestHome
 {
 public:
-    TestHome();
     ~TestHome();
-    QString home() const { return m_dir.path(); }
-    QString documents() const;
-    QString storagePath() const;
-    QByteArray storageBytes() const;
-    void writeStorage(const QByteArray &bytes) const;
-    // A file under HOME with the given content; returns its absolute path.
-    QString makeFile(const QString &relativePath, const QByteArray &content = QByteArray("x")) const;
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_oldHome;
-    QByteArray m_oldConfig;
 };
 
 namespace TestSupport {
 // Resources, the connect-warning trap and headless defaults; call first in every test's main.
 void initTestProcess();
-QByteArray readFile(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
+inline QByteArray readFile(const QString &path)
+{
+    return CoreTestHome::read(path);
+}
+// Makes the directories on the way.
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    CoreTestHome::write(path, bytes);
+}
 // The texts of every message box currently shown.
 QStringList shownPromptTexts();
 void closeAllPrompts();

@@ -6,16 +6,15 @@
 #include "core/clock.h"
 #include "core/storagefile.h"
 #include "core/texts.h"
+#include "support/soundfiles.h"
 #include "support/testsupport.h"
 #include "support/windowdriver.h"
 #include "ui/ringer.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QLabel>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <QtMath>
 
 #include <memory>
 
@@ -48,25 +47,7 @@ inline QByteArray fileOf(const QVector<Entry> &entries)
     return StorageFile::bytesOf(lines);
 }
 
-// A mono 16-bit PCM tone: short enough that a ring ends on its own within a test.
-inline QByteArray toneWav(double seconds)
-{
-    const int rate = 8000;
-    const int samples = int(rate * seconds);
-    QByteArray out;
-    QDataStream s(&out, QIODevice::WriteOnly);
-    s.setByteOrder(QDataStream::LittleEndian);
-    s.writeRawData("RIFF", 4);
-    s << quint32(36 + samples * 2);
-    s.writeRawData("WAVEfmt ", 8);
-    s << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2) << quint16(2)
-      << quint16(16);
-    s.writeRawData("data", 4);
-    s << quint32(samples * 2);
-    for (int n = 0; n < samples; ++n)
-        s << qint16(6000 * qSin(2 * M_PI * 440 * n / rate));
-    return out;
-}
+using ::toneWav;
 
 // 2025-01-06 is a Monday. "Mon 07:30:00" in that week; "Mon2" is the Monday after.
 inline QDateTime when(const QString &text)
