@@ -2,6 +2,7 @@
 started with its own HOME, the accessibility tree to find what is on screen, xdotool to click
 and type, screenshots, the storage file's bytes, the notifications that arrived, and the
 sound recorded from the null sink. Journeys never call into the program's code."""
+import contextlib
 import json
 import math
 import os
@@ -80,6 +81,7 @@ class Desk:
         self.rec_start = None
         self.shots = 0
         self.log_lines = []
+        self.problems = []
 
     # --- the program -----------------------------------------------------------------
     def start(self, tag="run", env=None):
@@ -108,6 +110,12 @@ class Desk:
     def wait_exit(self, timeout):
         wait_until("the program to end", lambda: self.proc.poll() is not None, timeout)
         return self.proc.returncode
+
+    def problem(self, text):
+        """Notes something wrong and goes on, so that one run tells every problem it meets; the
+        journey fails at its end."""
+        self.say("PROBLEM: " + text)
+        self.problems.append(text)
 
     def say(self, text):
         line = "[%s %.3f] %s" % (self.name, time.time(), text)
@@ -452,6 +460,8 @@ class Desk:
         ok = False
         try:
             body(self)
+            if self.problems:
+                raise JourneyFailed("; ".join(self.problems))
             ok = True
         except Exception:
             self.say("JOURNEY FAILED")
@@ -500,6 +510,17 @@ def start_window_manager(d):
     wait_until("the window manager", lambda: "window id" in xprop(
         "-root", "_NET_SUPPORTING_WM_CHECK"), 10)
     return wm
+
+
+@contextlib.contextmanager
+def window_manager(d):
+    """A window manager for the length of the block (see start_window_manager)."""
+    wm = start_window_manager(d)
+    try:
+        yield wm
+    finally:
+        wm.terminate()
+        wm.wait(5)
 
 
 def main_window_id(d):

@@ -8,7 +8,7 @@ import time
 import pyatspi
 
 from desk import (BUTTONS, Desk, JourneyFailed, WEEKDAYS, entry_lines, main_window_id,
-                  open_editor, start_window_manager, type_over, wait_until)
+                  open_editor, type_over, wait_until, window_manager)
 
 OLD = entry_lines(1, "闹钟", "上班", "08:45", repeat="星期一|星期五", state="关闭") + entry_lines(
     2, "计时器", "泡茶", "00:05:00", loop="否", state="关闭")
@@ -199,27 +199,18 @@ def keys_only(d, problem):
 
 
 def journey(d):
-    problems = []
-
-    def problem(text):
-        d.say("PROBLEM: " + text)
-        problems.append(text)
+    problem = d.problem
 
     d.write_storage(stored())
     d.start()
     wait_until("both rows", lambda: len(d.rows()) == 2, 10)
     names(d, problem)
-    wm = start_window_manager(d)
-    try:
-        keys_only(d, problem)
-    except JourneyFailed as e:
-        d.shot("keys-failed")
-        problem("keys only: %s" % e)
-    finally:
-        wm.terminate()
-        wm.wait(5)
-    if problems:
-        raise JourneyFailed("\n".join(problems))
+    with window_manager(d):
+        try:
+            keys_only(d, problem)
+        except JourneyFailed as e:
+            d.shot("keys-failed")
+            problem("keys only: %s" % e)
 
 
 if __name__ == "__main__":

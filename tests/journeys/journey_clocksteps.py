@@ -19,11 +19,7 @@ def hhmm(t):
 
 
 def journey(d):
-    problems = []
-
-    def problem(text):
-        d.say("PROBLEM: " + text)
-        problems.append(text)
+    problem = d.problem
 
     # Alarm A rings at minute m, an hour ahead of the real clock; B's minute n is five minutes
     # later and is jumped over. The program starts with its clock 90 s before m.
@@ -112,8 +108,6 @@ def journey(d):
             if abs(begin - at) > 1.0 or not RING_SECONDS - 0.8 <= end - begin <= RING_SECONDS + 1.0:
                 problem("a ring heard from %.2f to %.2f s after its notification" % (
                     begin - at, end - at))
-    if problems:
-        raise JourneyFailed("; ".join(problems))
 
 
 if __name__ == "__main__":

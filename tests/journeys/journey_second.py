@@ -7,8 +7,9 @@ import os
 import subprocess
 import time
 
-from desk import Desk, JourneyFailed, STORAGE, entry_lines, sound_spans, wait_until
-from journey_window import main_window_id, minimise, net_state, start_window_manager, wm_state
+from desk import (Desk, JourneyFailed, entry_lines, main_window_id, sound_spans,
+                  wait_until, window_manager)
+from journey_window import minimise, net_state, wm_state
 
 RING_SECONDS = 3.45  # the built-in ring
 STORED = "数量,1,背景图片,无\n" + entry_lines(1, "计时器", "泡茶", "00:00:12", loop="否",
@@ -56,18 +57,12 @@ def second_launch(d):
 
 
 def journey(d):
-    wm = start_window_manager(d)
-    try:
+    with window_manager(d):
         body(d)
-    finally:
-        wm.terminate()
-        wm.wait(5)
 
 
 def body(d):
-    os.makedirs(os.path.join(d.home, "Documents"))
-    with open(os.path.join(d.home, STORAGE), "w", encoding="utf-8") as f:
-        f.write(STORED)
+    d.write_storage(STORED)
     d.record()
     d.start("first")
     wid = main_window_id(d)

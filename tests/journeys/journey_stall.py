@@ -5,7 +5,7 @@ stopped (SIGSTOP) for 4 s and continued. The timer still rings 8 s after it was 
 import signal
 import time
 
-from desk import Desk, JourneyFailed, entry_lines, sound_spans, wait_until
+from desk import Desk, entry_lines, sound_spans, wait_until
 
 RING_SECONDS = 3.45  # the built-in ring, played once
 DURATION = 8.0
@@ -26,11 +26,7 @@ def seconds(label):
 
 
 def journey(d):
-    problems = []
-
-    def problem(text):
-        d.say("PROBLEM: " + text)
-        problems.append(text)
+    problem = d.problem
 
     d.write_storage(stored("关闭"))
     d.start()
@@ -78,8 +74,6 @@ def journey(d):
         (round(a - enabled - DURATION, 2), round(b - enabled - DURATION, 2)) for a, b in spans])
     if len(spans) != 1 or abs(spans[0][0] - note["time"]) > 1.0:
         problem("expected one ring with the notification, heard %r" % spans)
-    if problems:
-        raise JourneyFailed("; ".join(problems))
 
 
 if __name__ == "__main__":

@@ -2,13 +2,12 @@
 """On a desktop with a window manager (openbox): a left click on the tray icon brings a
 minimised window back, and with the forced reminder on a ring pulls the minimised window up
 maximised and shows the near-full-screen box. 停止 then silences the ring."""
-import os
 import re
 import subprocess
 import time
 
-from desk import (Desk, JourneyFailed, STORAGE, entry_lines, main_window_id, sound_spans,
-                  start_window_manager, wait_until, xprop)
+from desk import (Desk, JourneyFailed, entry_lines, main_window_id, sound_spans,
+                  wait_until, window_manager, xprop)
 
 TOGGLE_OFF = "当前状态:否\n点击切换强制提醒"
 TOGGLE_ON = "当前状态:是\n点击切换强制提醒"
@@ -48,21 +47,15 @@ def reminder_box(d):
 
 
 def journey(d):
-    wm = start_window_manager(d)
-    try:
+    with window_manager(d):
         body(d)
-    finally:
-        wm.terminate()
-        wm.wait(5)
 
 
 STORED = "数量,1,背景图片,无\n" + entry_lines(1, "计时器", "起床", "00:00:08", state="关闭")
 
 
 def body(d):
-    os.makedirs(os.path.join(d.home, "Documents"))
-    with open(os.path.join(d.home, STORAGE), "w", encoding="utf-8") as f:
-        f.write(STORED)
+    d.write_storage(STORED)
     d.start()
     wid = main_window_id(d)
     d.press(TOGGLE_OFF)
