@@ -29,6 +29,7 @@
 using Rig::alarm;
 using Rig::fileOf;
 using Rig::timer;
+using Rig::ShowLog;
 using Rig::toneWav;
 using SoakModel::Expected;
 using SoakModel::Kind;
@@ -105,34 +106,6 @@ QStringList withoutStates(const QByteArray &bytes)
     }
     return kept;
 }
-
-// Counts each widget of one class once, as it is first shown: the reminder boxes.
-class ShowLog : public QObject
-{
-public:
-    explicit ShowLog(const char *className) : m_className(className) { qApp->installEventFilter(this); }
-    ~ShowLog() override { qApp->removeEventFilter(this); }
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Show || !watched->isWidgetType() ||
-            qstrcmp(watched->metaObject()->className(), m_className) != 0)
-            return false;
-        for (const QPointer<QObject> &seen : qAsConst(m_seen)) {
-            if (seen == watched)
-                return false;
-        }
-        m_seen << watched;
-        ++shown;
-        return false;
-    }
-
-private:
-    const char *m_className;
-    QList<QPointer<QObject>> m_seen;
-};
 
 // The main window on a prepared storage file under a pinned clock, and every ring it starts as a
 // person hears it: a player of its own that is playing.

@@ -61,26 +61,29 @@ inline QDateTime when(const QString &text)
     return QDateTime(date, QTime::fromString(parts.at(1), QStringLiteral("HH:mm:ss")));
 }
 
-// Catches Qt's own tray balloon (drawn when the desktop has an X11 tray) as it is shown.
-class BalloonLog : public QObject
+// Each widget of one class as it is first shown, with the texts of its labels ("title|message"):
+// the reminder boxes, or the tray's balloons. A widget shown again (a balloon when the tray moves
+// its icon) counts once.
+class ShowLog : public QObject
 {
 public:
-    BalloonLog() { qApp->installEventFilter(this); }
-    ~BalloonLog() override { qApp->removeEventFilter(this); }
-    QStringList messages; // "title|message"
+    explicit ShowLog(const char *className) : m_className(className) { qApp->installEventFilter(this); }
+    ~ShowLog() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+    QStringList messages; // one per widget shown
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::Show || !watched->isWidgetType() ||
-            qstrcmp(watched->metaObject()->className(), "QBalloonTip") != 0)
+            qstrcmp(watched->metaObject()->className(), m_className) != 0)
             return false;
-        // A balloon is shown again when the tray moves its icon; count each showMessage once.
         for (const QPointer<QObject> &seen : qAsConst(m_seen)) {
             if (seen == watched)
                 return false;
         }
         m_seen << watched;
+        ++shown;
         QStringList texts;
         for (QLabel *label : watched->findChildren<QLabel *>()) {
             if (!label->text().isEmpty())
@@ -91,7 +94,15 @@ protected:
     }
 
 private:
+    const char *m_className;
     QList<QPointer<QObject>> m_seen;
+};
+
+// Qt's own tray balloon, drawn when the desktop has an X11 tray.
+class BalloonLog : public ShowLog
+{
+public:
+    BalloonLog() : ShowLog("QBalloonTip") {}
 };
 
 class Window
