@@ -98,6 +98,8 @@ Outcome Scheduler::entryChanged(int i, const Entry &entry, const Instant &now)
             out.silenced << i;
         m_entries[i].enabled = true;
         arm(i, now);
+    } else if (m_states.at(i).phase == Phase::Snoozed) {
+        endRing(i, out); // an edit cancels a waiting snooze as the stop command would
     }
     out.append(advance(now));
     return out;
@@ -140,6 +142,7 @@ Outcome Scheduler::advance(const Instant &now)
             advanceAlarm(i, now, out);
         else
             advanceTimer(i, now, out);
+        advanceSnooze(i, now, out); // after the occurrences: one that rang has ended the snooze
     }
     std::sort(out.rings.begin(), out.rings.end(), byDueThenRow);
     return out;
@@ -158,11 +161,24 @@ Outcome Scheduler::stop(const Instant &now)
 {
     Outcome out;
     for (int i = 0; i < count(); ++i) {
-        if (m_states.at(i).phase != Phase::Ringing)
-            continue;
-        out.silenced << i;
-        endRing(i, out);
+        const Phase phase = m_states.at(i).phase;
+        if (phase == Phase::Ringing)
+            out.silenced << i;
+        if (phase == Phase::Ringing || phase == Phase::Snoozed)
+            endRing(i, out);
     }
+    out.append(advance(now));
+    return out;
+}
+
+Outcome Scheduler::snooze(int i, qint64 snoozeMs, const Instant &now)
+{
+    if (i < 0 || i >= count() || m_states.at(i).phase != Phase::Ringing)
+        return {};
+    Outcome out;
+    out.silenced << i;
+    m_states[i].phase = Phase::Snoozed;
+    m_states[i].snoozeUntilBootMs = now.bootMs + qMax<qint64>(0, snoozeMs);
     out.append(advance(now));
     return out;
 }
@@ -178,6 +194,7 @@ QString Scheduler::rowTime(int i, const ClockReading &now) const
         return s.alarmText;
     switch (s.phase) {
     case Phase::Ringing:
+    case Phase::Snoozed:
         return RingTime::formatCountdown(0);
     case Phase::Armed:
         return RingTime::formatCountdown(ceilSeconds(s.deadlineBootMs - now.bootMs));
@@ -202,6 +219,11 @@ bool Scheduler::isRinging(int i) const
     return m_states.at(i).phase == Phase::Ringing;
 }
 
+bool Scheduler::isSnoozed(int i) const
+{
+    return m_states.at(i).phase == Phase::Snoozed;
+}
+
 bool Scheduler::anyEnabled() const
 {
     return std::any_of(m_entries.cbegin(), m_entries.cend(), [](const Entry &e) { return e.enabled; });
@@ -217,7 +239,8 @@ qint64 Scheduler::secondsToNextRing(const ClockReading &now) const
 {
     qint64 least = RingTime::kWeek;
     for (int i = 0; i < count(); ++i) {
-        if (m_states.at(i).phase == Phase::Armed)
+        const Phase phase = m_states.at(i).phase;
+        if (phase == Phase::Armed || phase == Phase::Snoozed)
             least = qMin(least, ceilSeconds(msUntilDue(i, now)));
     }
     return least;
@@ -239,6 +262,9 @@ QDateTime Scheduler::nextDue(int i, const Instant &now) const
     const qint64 ms = msUntilDue(i, now);
     if (ms == kNone)
         return QDateTime();
+    const State &s = m_states.at(i);
+    if (s.phase == Phase::Snoozed && ms == qMax<qint64>(0, s.snoozeUntilBootMs - now.bootMs))
+        return now.wall.addMSecs(s.snoozeUntilBootMs - now.bootMs);
     if (m_entries.at(i).isAlarm())
         return QDateTime::fromMSecsSinceEpoch(alarmNextDueMs(i, wallMs(now)));
     return now.wall.addMSecs(m_states.at(i).deadlineBootMs - now.bootMs);
@@ -276,7 +302,7 @@ void Scheduler::switchOff(int i, const Instant &now, Outcome &out)
         out.silenced << i;
     if (m_entries.at(i).isTimer() && s.phase == Phase::Armed)
         s.frozenLeftSeconds = ceilSeconds(s.deadlineBootMs - now.bootMs);
-    else if (s.phase == Phase::Ringing)
+    else if (s.phase == Phase::Ringing || s.phase == Phase::Snoozed)
         s.frozenLeftSeconds = -1;
     s.phase = Phase::Off;
     m_entries[i].enabled = false;
@@ -329,7 +355,7 @@ void Scheduler::advanceAlarm(int i, const Instant &now, Outcome &out)
 {
     State &s = m_states[i];
     const bool once = m_entries.at(i).ringsOnce();
-    if (s.phase == Phase::Off || (once && s.phase == Phase::Ringing))
+    if (s.phase == Phase::Off || (once && s.phase != Phase::Armed))
         return;
     const qint64 nowMs = wallMs(now);
     if (nowMs < s.handledThroughMs) {
@@ -384,17 +410,40 @@ void Scheduler::advanceTimer(int i, const Instant &now, Outcome &out)
     out.rings << ring;
 }
 
+void Scheduler::advanceSnooze(int i, const Instant &now, Outcome &out)
+{
+    State &s = m_states[i];
+    if (s.phase != Phase::Snoozed || now.bootMs < s.snoozeUntilBootMs)
+        return;
+    const qint64 lateMs = now.bootMs - s.snoozeUntilBootMs;
+    Ring ring{i, now.wall.addMSecs(-lateMs), lateMs >= kMinuteMs};
+    if (lateMs > kCatchUpMs) {
+        out.missed << ring;
+        endRing(i, out);
+        return;
+    }
+    ring.again = true;
+    s.phase = Phase::Ringing;
+    out.rings << ring;
+}
+
 qint64 Scheduler::msUntilDue(int i, const ClockReading &now) const
 {
     const qint64 nowMs = now.wallMs;
     const State &s = m_states.at(i);
     const Entry &e = m_entries.at(i);
+    const qint64 snoozeMs = qMax<qint64>(0, s.snoozeUntilBootMs - now.bootMs);
     if (s.phase == Phase::Off || (e.ringsOnce() && s.phase == Phase::Ringing))
         return kNone;
+    if (e.ringsOnce() && s.phase == Phase::Snoozed)
+        return snoozeMs;
     if (e.isTimer())
         return qMax<qint64>(0, s.deadlineBootMs - now.bootMs);
     const qint64 due = alarmNextDueMs(i, nowMs);
-    return due == kNone ? kNone : qMax<qint64>(0, due - nowMs);
+    const qint64 ms = due == kNone ? kNone : qMax<qint64>(0, due - nowMs);
+    if (s.phase != Phase::Snoozed)
+        return ms;
+    return ms == kNone ? snoozeMs : qMin(ms, snoozeMs);
 }
 
 void Scheduler::keepAlarmText(int i)

@@ -11,8 +11,9 @@
 struct Ring
 {
     int entry = -1;
-    QDateTime due;     // the moment it was due, local wall time
-    bool late = false; // rings outside the minute it was due (a stall, a jump, a resume)
+    QDateTime due;      // the moment it was due, local wall time
+    bool late = false;  // rings outside the minute it was due (a stall, a jump, a resume)
+    bool again = false; // a snoozed ring coming back: sound and message again, not the command
 };
 
 // What a call changed, for the window to carry out in this order: silence, ring, finish, prompt.
@@ -48,6 +49,16 @@ struct Outcome
 // A ringing entry stays ringing until soundEnded() or stop(): then a one-shot alarm or a timer
 // is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring; a weekly
 // alarm still ringing when its next occurrence comes rings again (start its sound afresh).
+// Snooze: a ringing entry snoozed is silenced and waits (isSnoozed) for a deadline on the boot
+// clock, so wall-clock steps, stalls and suspend never change the wait; then it rings again with
+// `again` set, and that ring ends like any other. A one-shot alarm or timer stays enabled while it
+// waits and is finished only when its last ring ends or is stopped. stop() cancels every waiting
+// snooze as it stops a ring (a one-shot alarm or timer is finished, a weekly alarm waits for its
+// next occurrence); an edit that keeps the timing does the same, one that changes it makes a fresh
+// entry; disabling or deleting the entry takes the snooze with it. A weekly alarm's occurrence
+// arriving while it waits rings as a normal ring and ends the snooze. A snooze overdue by more
+// than twelve hours is reported in `missed` and ends as a stopped ring. A snoozed timer's row
+// reads "00:00:00"; secondsToNextRing, msUntilNextDue and nextDue count the snooze's deadline.
 // A time the clocks skip rings when the gap ends; a repeated time rings at its first pass only.
 // Moving to another time zone makes alarms ring at their time there, from the move on.
 //
@@ -79,8 +90,11 @@ public:
     Outcome advance(const Instant &now);
     // The sound of row i, played once, has ended (or could not be played at all).
     Outcome soundEnded(int i, const Instant &now);
-    // The stop command: silences every ringing entry.
+    // The stop command: silences every ringing entry and cancels every waiting snooze.
     Outcome stop(const Instant &now);
+    // Row i, ringing, is silenced at once and rings again (`again` set) once snoozeMs have passed
+    // on the boot clock. An entry that is not ringing: an empty Outcome and no change.
+    Outcome snooze(int i, qint64 snoozeMs, const Instant &now);
 
     int count() const { return int(m_entries.size()); }
     const Entry &entry(int i) const { return m_entries.at(i); }
@@ -92,6 +106,7 @@ public:
     bool isEnabled(int i) const;
     bool isArmed(int i) const;   // enabled and waiting for its time: its row blinks
     bool isRinging(int i) const; // rang and not yet ended or stopped: its row stays steady
+    bool isSnoozed(int i) const; // silenced by a snooze, waiting to ring again
     bool anyEnabled() const;
     bool anyRinging() const; // the stop command is available
 
@@ -110,11 +125,13 @@ private:
         Off,     // disabled
         Armed,   // waiting for its due time
         Ringing, // rang; waits for its sound to end or the stop command
+        Snoozed, // rang and was snoozed; rings again at snoozeUntilBootMs
     };
     struct State
     {
         Phase phase = Phase::Off;
         qint64 deadlineBootMs = 0;     // timers: when it rings, on the boot clock
+        qint64 snoozeUntilBootMs = 0;  // snoozed: when it rings again, on the boot clock
         qint64 handledThroughMs = 0;   // alarms: occurrences up to this wall moment are dealt with
         QVector<qint64> rungMs;        // alarms: the latest occurrences that rang (wall, ms)
         qint64 frozenLeftSeconds = -1; // timers disabled while counting down: what was left
@@ -128,6 +145,7 @@ private:
     void endRing(int i, Outcome &out);
     void advanceAlarm(int i, const Instant &now, Outcome &out);
     void advanceTimer(int i, const Instant &now, Outcome &out);
+    void advanceSnooze(int i, const Instant &now, Outcome &out);
     qint64 alarmNextDueMs(int i, qint64 nowMs) const;
     qint64 msUntilDue(int i, const ClockReading &now) const;
     void keepAlarmText(int i);

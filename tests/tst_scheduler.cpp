@@ -138,6 +138,11 @@ private:
             take(m_scheduler.entryAdded(entryFrom(t.mid(4).replace('_', ' ')), m_now));
         } else if (t.startsWith(QLatin1String("remove"))) {
             m_scheduler.entryRemoved(t.mid(6).toInt());
+        } else if (t.startsWith(QLatin1String("snooze"))) { // "snooze0=5m"
+            const int eq = t.indexOf('=');
+            take(m_scheduler.snooze(t.mid(6, eq - 6).toInt(), durationMs(t.mid(eq + 1)), m_now));
+        } else if (t.startsWith(QLatin1String("state"))) { // "state0" logs "state 0 snoozed"
+            logState(t.mid(5).toInt());
         } else {
             QFAIL(qPrintable(QStringLiteral("unknown trace step ") + t));
         }
@@ -159,6 +164,16 @@ private:
         }
     }
 
+    void logState(int i)
+    {
+        const Scheduler &s = m_scheduler;
+        const char *phase = s.isSnoozed(i)   ? "snoozed"
+                            : s.isRinging(i) ? "ringing"
+                            : s.isArmed(i)   ? "armed"
+                                             : "idle";
+        m_log << QStringLiteral("state %1 %2%3").arg(i).arg(phase).arg(s.isEnabled(i) ? "" : " off");
+    }
+
     void tick(qint64 ms)
     {
         m_now = m_now.later(ms);
@@ -177,6 +192,8 @@ private:
                                .arg(m_withDay ? QLocale::c().toString(m_now.wall, "ddd ") + at : at);
             if (r.late)
                 line += QStringLiteral(" late ") + r.due.toString(QStringLiteral("HH:mm"));
+            if (r.again)
+                line += QStringLiteral(" again");
             m_log << line;
         }
         for (int i : out.finished)
@@ -204,6 +221,8 @@ private slots:
     void init() { useTimeZone("Europe/Berlin"); }
     void rings_data();
     void rings();
+    void snooze_data();
+    void snooze();
     void week_data();
     void week();
     void occurrence_data();
@@ -383,6 +402,106 @@ void TestScheduler::rings()
     QCOMPARE(run.run(trace), log);
 }
 
+void TestScheduler::snooze_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("trace");
+    QTest::addColumn<QStringList>("log");
+
+    const QStringList once = {"A 07:30"};
+    const QStringList weekly = {"A 07:30 Mon,Fri"};
+    const QStringList daily = {"A 07:30 daily"};
+    const QStringList timer = {"T 00:00:03"};
+    const QStringList rangOnce = {"ring 0 07:30:00", "silence 0"};
+
+    // Each kind rings again after the length; once-only ones end with their last ring
+    QTest::newRow("one-shot: again, finished when that ring ends")
+        << once << "Mon 07:29:59 +2s snooze0=5m state0 +4m59s state0 +1s state0 sound0 +1m"
+        << rangOnce + QStringList{"state 0 snoozed", "state 0 snoozed", "ring 0 07:35:01 again",
+                                  "state 0 ringing", "finish 0"};
+    QTest::newRow("one-shot snoozed twice: finished only after the last")
+        << once << "Mon 07:29:59 +2s snooze0=5m +5m snooze0=1m +1m stop +1m"
+        << rangOnce + QStringList{"ring 0 07:35:01 again", "silence 0", "ring 0 07:36:01 again", "silence 0",
+                                  "finish 0"};
+    QTest::newRow("weekly: again, then armed for its next day")
+        << weekly << "Mon 07:29:59 +2s snooze0=5m +5m sound0 state0 stall+3d23h53m +2m"
+        << rangOnce + QStringList{"ring 0 07:35:01 again", "state 0 armed", "ring 0 07:30:00"};
+    QTest::newRow("timer: again, finished when stopped")
+        << timer << "Mon 07:00:00 +4s snooze0=1m +1m stop +10s"
+        << QStringList{"ring 0 07:00:03", "silence 0", "ring 0 07:01:04 again", "silence 0", "finish 0"};
+
+    // Cancelled
+    QTest::newRow("one-shot snoozed then stopped: finished")
+        << once << "Mon 07:29:59 +2s snooze0=5m stop +10m" << rangOnce + QStringList{"finish 0"};
+    QTest::newRow("weekly snoozed then stopped: armed, not again")
+        << weekly << "Mon 07:29:59 +2s snooze0=5m stop state0 +10m"
+        << rangOnce + QStringList{"state 0 armed"};
+    QTest::newRow("snoozed then disabled: not again")
+        << once << "Mon 07:29:59 +2s snooze0=5m off0 state0 +10m"
+        << rangOnce + QStringList{"state 0 idle off"};
+    QTest::newRow("timer snoozed, disabled, enabled: its full length, not again")
+        << timer << "Mon 07:00:00 +4s snooze0=1m off0 on0 +4s"
+        << QStringList{"ring 0 07:00:03", "silence 0", "ring 0 07:00:07"};
+    QTest::newRow("one-shot snoozed then renamed: finished")
+        << once << "Mon 07:29:59 +2s snooze0=5m edit0=A_07:30 +10m" << rangOnce + QStringList{"finish 0"};
+    QTest::newRow("weekly snoozed then renamed: armed, not again")
+        << weekly << "Mon 07:29:59 +2s snooze0=5m edit0=A_07:30_Mon,Fri state0 +10m"
+        << rangOnce + QStringList{"state 0 armed"};
+    QTest::newRow("snoozed then retimed: a fresh entry")
+        << once << "Mon 07:29:59 +2s snooze0=5m edit0=A_07:40 +10m"
+        << rangOnce + QStringList{"ring 0 07:40:00"};
+    QTest::newRow("timer snoozed then retimed: its new length")
+        << timer << "Mon 07:00:00 +4s snooze0=1m edit0=T_00:00:05 +6s"
+        << QStringList{"ring 0 07:00:03", "silence 0", "ring 0 07:00:09"};
+    QTest::newRow("snoozed row deleted: gone")
+        << QStringList{"A 07:30", "A 08:00"} << "Mon 07:29:59 +2s snooze0=5m remove0 state0 +10m"
+        << rangOnce + QStringList{"state 0 armed"};
+    QTest::newRow("row above deleted: the snoozed one moves up and rings again")
+        << QStringList{"A 07:00", "A 07:30"} << "Mon 07:29:59 +2s snooze1=5m remove0 state0 +5m"
+        << QStringList{"ring 1 07:30:00", "silence 1", "state 0 snoozed", "ring 0 07:35:01 again"};
+
+    // A weekly alarm's next occurrence while it waits rings as a normal ring and ends the snooze
+    QTest::newRow("daily: next occurrence during a long snooze")
+        << daily << "Mon 07:29:59 +2s snooze0=24h stall+23h59m +2m"
+        << rangOnce + QStringList{"ring 0 07:30:00"};
+    QTest::newRow("daily: suspended through the snooze and the next occurrence")
+        << daily << "Mon 07:29:59 +2s snooze0=10m stall+1d +20m" << rangOnce + QStringList{"ring 0 07:30:01"};
+
+    // The wait keeps time on the boot clock
+    QTest::newRow("wall clock set back while snoozed")
+        << once << "Mon 07:29:59 +2s snooze0=5m -1h +5m" << rangOnce + QStringList{"ring 0 06:35:01 again"};
+    QTest::newRow("wall clock set forward while snoozed")
+        << once << "Mon 07:29:59 +2s snooze0=5m jump+3h +4m59s +1s"
+        << rangOnce + QStringList{"ring 0 10:35:01 again"};
+    QTest::newRow("daily set back while snoozed: its rung occurrence stays rung")
+        << daily << "Mon 07:29:59 +2s snooze0=5m -1h +5m sound0 +2h"
+        << rangOnce + QStringList{"ring 0 06:35:01 again"};
+    QTest::newRow("stall across the snooze: again, late")
+        << once << "Mon 07:29:59 +2s snooze0=5m stall+20m"
+        << rangOnce + QStringList{"ring 0 07:50:01 late 07:35 again"};
+    QTest::newRow("suspended thirteen hours while snoozed: missed")
+        << once << "Mon 07:29:59 +2s snooze0=5m stall+13h"
+        << rangOnce + QStringList{"finish 0", "missed 0 Mon 07:35"};
+
+    // Nothing to snooze
+    QTest::newRow("not ringing yet: nothing")
+        << once << "Mon 07:00:00 snooze0=5m +31m" << QStringList{"ring 0 07:30:00"};
+    QTest::newRow("already stopped: nothing")
+        << once << "Mon 07:29:59 +2s stop snooze0=5m +10m" << rangOnce + QStringList{"finish 0"};
+    QTest::newRow("already snoozed: the first snooze holds")
+        << once << "Mon 07:29:59 +2s snooze0=5m snooze0=20m +5m"
+        << rangOnce + QStringList{"ring 0 07:35:01 again"};
+}
+
+void TestScheduler::snooze()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, trace);
+    QFETCH(QStringList, log);
+    TraceRun run(entries);
+    QCOMPARE(run.run(trace), log);
+}
+
 void TestScheduler::week_data()
 {
     QTest::addColumn<QStringList>("entries");
@@ -531,6 +650,8 @@ void TestScheduler::rowTime_data()
         << QStringList{"T 00:00:03"} << "Mon 07:00:00 +5s stop" << QStringList{"00:00:03"};
     QTest::newRow("disabled while counting keeps what was left")
         << QStringList{"T 00:10:00"} << "Mon 07:00:00 +61s off0 +10s" << QStringList{"00:08:59"};
+    QTest::newRow("snoozed timer shows zero")
+        << QStringList{"T 00:00:03"} << "Mon 07:00:00 +5s snooze0=5m +1m" << QStringList{"00:00:00"};
     QTest::newRow("disabled while ringing shows its duration")
         << QStringList{"T 00:00:03"} << "Mon 07:00:00 +5s off0" << QStringList{"00:00:03"};
     QTest::newRow("long timer after a stall")
@@ -598,6 +719,12 @@ void TestScheduler::nextRing_data()
     QTest::newRow("smallest of several")
         << QStringList{"A 07:30 Mon,Fri", "T 02:00:00", "A 12:00"} << "Thu 08:00:00"
         << "0天2小时0分钟0秒";
+    QTest::newRow("a snoozed one-shot: its snooze")
+        << QStringList{"A 10:00"} << "Wed 10:00:00 snooze0=10m +1s"
+        << "0天0小时9分钟59秒";
+    QTest::newRow("a snoozed weekly alarm: its snooze, not next week")
+        << QStringList{"A 10:00 Wed"} << "Wed 10:00:00 snooze0=10m"
+        << "0天0小时10分钟0秒";
     QTest::newRow("across the spring change: real time")
         << QStringList{"A 04:00 daily"} << "2025-03-30 01:00:00"
         << "0天2小时0分钟0秒";
@@ -625,6 +752,12 @@ void TestScheduler::wakeUp_data()
     QTest::newRow("ringing weekly alarm: its next week")
         << QStringList{"A 07:30 Mon"} << "Mon 07:30:00" << qint64(7 * 86400000LL);
     QTest::newRow("ringing one-shot: nothing") << QStringList{"A 07:30"} << "Mon 07:30:00" << qint64(-1);
+    QTest::newRow("snoozed one-shot: its snooze")
+        << QStringList{"A 07:30"} << "Mon 07:30:00 snooze0=10m +1s" << qint64(599000);
+    QTest::newRow("snoozed timer: its snooze")
+        << QStringList{"T 00:00:03"} << "Mon 07:00:00 +3s snooze0=5m +2500ms" << qint64(297500);
+    QTest::newRow("snoozed weekly alarm: its snooze, not next week")
+        << QStringList{"A 07:30 Mon"} << "Mon 07:30:00 snooze0=10m" << qint64(600000);
 }
 
 void TestScheduler::wakeUp()
