@@ -157,26 +157,17 @@ void TestKill::killDuringWrites()
             QFile::remove(home.documents() + QLatin1Char('/') + name);
         home.writeStorage(start);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.home());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.home() + QStringLiteral("/.config"));
+        QProcessEnvironment env;
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // No sound device at all: a child shot inside an audio library's shared lock (JACK's
         // metadata database) would leave every later player on the machine waiting for it.
         env.insert(QStringLiteral("QT_GSTREAMER_PLAYBIN_AUDIOSINK"), QStringLiteral("fakesink"));
-        child.setProcessEnvironment(env);
         child.setStandardErrorFile(QProcess::nullDevice());
-        child.start(QStringLiteral(KILL_WRITER), {args, picture});
-        while (!child.canReadLine() && child.waitForReadyRead(10000)) {
-        }
-        QCOMPARE(child.readLine(), QByteArray("ready\n"));
-        // Every other kill waits for a rewrite to begin, so some surely land inside one.
-        if (trial % 2)
-            QVERIFY2(KillTrial::waitForWrite(child.processId(), home.documents(), 20000),
-                     "the writer never wrote");
-        else
-            QTest::qSleep(1 + random.bounded(maxDelay(writer))); // qSleep(0) asserts
-        midWrite += KillTrial::killNotingWrite(child.processId(), home.documents());
+        QVERIFY(
+            KillTrial::startWriter(child, QStringLiteral(KILL_WRITER), {args, picture}, home.home(), env));
+        const auto shot = KillTrial::shoot(child, trial, random, maxDelay(writer), home.documents(), 20000);
+        QVERIFY2(shot != KillTrial::Shot::NeverWrote, "the writer never wrote");
+        midWrite += shot == KillTrial::Shot::MidWrite;
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 

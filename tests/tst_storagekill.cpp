@@ -103,21 +103,11 @@ void TestStorageKill::killDuringWrites()
             QFile::remove(home.documents() + QLatin1Char('/') + name); // temporary files of killed writes
         home.writeStorage(whole.first());
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.home());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.home() + QStringLiteral("/.config"));
-        child.setProcessEnvironment(env);
-        child.start(QStringLiteral(STORAGE_WRITER), {writer, picture});
-        while (!child.canReadLine() && child.waitForReadyRead(10000)) {
-        }
-        QCOMPARE(child.readLine(), QByteArray("ready\n"));
-        // Every other kill waits for a rewrite to begin, so some surely land inside one.
-        if (trial % 2)
-            QVERIFY2(KillTrial::waitForWrite(child.processId(), home.documents(), 10000),
-                     "the writer never wrote");
-        else
-            QTest::qSleep(1 + int(random.bounded(200)));
-        midWrite += KillTrial::killNotingWrite(child.processId(), home.documents());
+        QVERIFY(
+            KillTrial::startWriter(child, QStringLiteral(STORAGE_WRITER), {writer, picture}, home.home()));
+        const auto shot = KillTrial::shoot(child, trial, random, 200, home.documents(), 10000);
+        QVERIFY2(shot != KillTrial::Shot::NeverWrote, "the writer never wrote");
+        midWrite += shot == KillTrial::Shot::MidWrite;
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // still writing when it was shot
 

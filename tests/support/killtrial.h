@@ -3,10 +3,13 @@
 
 // Shooting a child while it writes. A rewrite's temporary file may have no name at all (O_TMPFILE),
 // so a kill in the middle leaves no trace in the directory: the child is stopped first and its
-// open files looked at, which tells whether the kill landed mid-write.
+// open files looked at, which tells whether the kill landed mid-write. Shared by the kill trials of
+// the core's writers, the window's writers and the program's start-up.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <csignal>
@@ -69,6 +72,43 @@ inline bool killNotingWrite(qint64 pid, const QString &dir)
     const bool writing = writingIn(pid, dir);
     ::kill(pid_t(pid), SIGKILL);
     return writing;
+}
+
+// Starts a writer child with its own HOME (and the settings under it) and the extra environment,
+// and waits for the line "ready" it writes once it writes in a loop.
+inline bool startWriter(QProcess &child, const QString &program, const QStringList &args, const QString &home,
+                        const QProcessEnvironment &extra = QProcessEnvironment())
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(extra);
+    child.setProcessEnvironment(env);
+    child.start(program, args);
+    while (!child.canReadLine() && child.waitForReadyRead(10000)) {
+    }
+    return child.readLine() == "ready\n";
+}
+
+enum class Shot
+{
+    BeforeOrAfterWrite,
+    MidWrite,
+    NeverWrote
+};
+
+// The kill of one trial: every other one waits for a rewrite to begin, so some surely land inside
+// one; the others come after a random delay of at most maxDelayMs.
+inline Shot shoot(const QProcess &child, int trial, QRandomGenerator &random, int maxDelayMs,
+                  const QString &dir, int writeTimeoutMs)
+{
+    if (trial % 2) {
+        if (!waitForWrite(child.processId(), dir, writeTimeoutMs))
+            return Shot::NeverWrote;
+    } else {
+        QTest::qSleep(1 + int(random.bounded(maxDelayMs))); // qSleep(0) asserts
+    }
+    return killNotingWrite(child.processId(), dir) ? Shot::MidWrite : Shot::BeforeOrAfterWrite;
 }
 
 } // namespace KillTrial
