@@ -8,6 +8,7 @@
 #include "ui/timespinbox.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
@@ -92,6 +93,7 @@ struct Rig
             saved.append({row, entry});
         });
         e->show();
+        QApplication::setActiveWindow(e);
     }
     template <typename T = QWidget> T *w(const QString &name) const { return e->findChild<T *>(name); }
     QCheckBox *day(const QString &name) const
@@ -137,7 +139,8 @@ struct Rig
     }
 
     // Works the editor: "alarm", "timer", "name:x", "time:0130" (click the hours, then type),
-    // "keys:0130" (type only), "up", "down", "open", "day:星期一",
+    // "keys:0130" (type only), "tab", "backtab", "focused:30" (typed where the focus is), "up",
+    // "down", "open", "day:星期一",
     // "sound:a.mp3", "command:b.sh", "rightsound", "rightcommand", "loop", "save",
     // "load:<row>:<entry>".
     void run(const QStringList &steps)
@@ -153,6 +156,11 @@ struct Rig
                 typeTime(arg);
             } else if (step.startsWith("keys:")) {
                 QTest::keyClicks(w("timeEdit"), arg);
+            } else if (step == "tab" || step == "backtab") {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                                step == "tab" ? Qt::NoModifier : Qt::ShiftModifier);
+            } else if (step.startsWith("focused:")) {
+                QTest::keyClicks(QApplication::focusWidget(), arg);
             } else if (step == "up" || step == "down") {
                 QTest::keyClick(w("timeEdit"), step == "up" ? Qt::Key_Up : Qt::Key_Down);
             } else if (step == "open") {
@@ -190,6 +198,8 @@ private slots:
     void storeAnswers();
     void typingTheTime_data();
     void typingTheTime();
+    void tabStepsThroughSections_data();
+    void tabStepsThroughSections();
     void modes_data();
     void modes();
     void summary_data();
@@ -326,6 +336,34 @@ void TestEntryEditor::typingTheTime()
     Rig r;
     r.run(steps);
     QTEST(r.timeShown(), "shown");
+}
+
+// Tab and Shift+Tab move from section to section; only from the last or first do they leave.
+void TestEntryEditor::tabStepsThroughSections_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("stillInField");
+    QTest::newRow("alarm: 07, Tab, 30") << QStringList{"time:07", "tab", "focused:30"} << "07:30" << true;
+    QTest::newRow("timer: 01, Tab, 30, Tab, 15")
+        << QStringList{"timer", "time:01", "tab", "focused:30", "tab", "focused:15"} << "01:30:15" << true;
+    QTest::newRow("timer: Tab twice from the hours reaches the seconds")
+        << QStringList{"timer", "time:", "tab", "tab", "focused:45"} << "00:00:45" << true;
+    QTest::newRow("timer: Shift+Tab goes back to the hours")
+        << QStringList{"timer", "time:", "tab", "backtab", "focused:12"} << "12:00:00" << true;
+    QTest::newRow("alarm: Tab from the minutes leaves")
+        << QStringList{"time:", "tab", "tab", "focused:5"} << "00:00" << false;
+    QTest::newRow("alarm: Shift+Tab from the hours leaves")
+        << QStringList{"time:", "backtab", "focused:5"} << "00:00" << false;
+}
+
+void TestEntryEditor::tabStepsThroughSections()
+{
+    QFETCH(QStringList, steps);
+    Rig r;
+    r.run(steps);
+    QTEST(r.timeShown(), "shown");
+    QTEST(QApplication::focusWidget() == r.w("timeEdit"), "stillInField");
 }
 
 void TestEntryEditor::modes_data()

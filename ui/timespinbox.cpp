@@ -115,6 +115,7 @@ void TimeSpinBox::stepBy(int steps)
 {
     const Section section = currentSection();
     m_typed.clear();
+    m_movedOn = false;
     setSectionValue(section, sectionValue(section) + steps);
     selectSection(section);
 }
@@ -167,10 +168,12 @@ void TimeSpinBox::typeDigit(int digit)
     const Section next = section + 1 < sectionCount() ? Section(section + 1) : section;
     selectSection(next);
     m_typedSection = next;
+    m_movedOn = next != section;
 }
 
 void TimeSpinBox::keyPressEvent(QKeyEvent *event)
 {
+    m_movedOn = false;
     const QString text = event->text();
     const Section section = currentSection();
     if (text.size() == 1 && text.at(0).isDigit() && !(event->modifiers() & Qt::ControlModifier)) {
@@ -196,8 +199,28 @@ void TimeSpinBox::focusInEvent(QFocusEvent *event)
 {
     QAbstractSpinBox::focusInEvent(event);
     m_typed.clear();
+    m_movedOn = false;
     if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::ShortcutFocusReason)
         selectSection(Hours);
     else if (event->reason() == Qt::BacktabFocusReason)
         selectSection(Section(sectionCount() - 1));
+}
+
+// As in Qt's time edit, Tab and Shift+Tab step through the sections. A person who types "07" and
+// then Tab means the minutes, where the full hours already moved the cursor: that Tab stays there.
+bool TimeSpinBox::focusNextPrevChild(bool next)
+{
+    const Section section = currentSection();
+    const bool confirms = next && m_movedOn && section == m_typedSection; // not clicked elsewhere
+    m_movedOn = false;
+    m_typed.clear();
+    if (confirms) {
+        selectSection(section);
+        return true;
+    }
+    const int target = section + (next ? 1 : -1);
+    if (target < 0 || target >= sectionCount())
+        return QAbstractSpinBox::focusNextPrevChild(next);
+    selectSection(Section(target));
+    return true;
 }

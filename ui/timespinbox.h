@@ -6,7 +6,8 @@
 // A time field shown as "HH:mm" or "HH:mm:ss" whose hours can go past 23: an alarm's clock time
 // and a timer's duration (up to 99:59:59) are the same field. It behaves like Qt's time edit:
 // the arrows step the section under the cursor, and digits typed into a section move on to the
-// next one by themselves once the section is full.
+// next one by themselves once the section is full. Tab and Shift+Tab move between the sections,
+// leaving the field only from the last or the first one.
 class TimeSpinBox : public QAbstractSpinBox
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ protected:
     QValidator::State validate(QString &input, int &pos) const override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     enum Section
@@ -63,6 +65,7 @@ private:
     bool m_showsSeconds = false;
     QString m_typed; // digits typed into the current section so far
     Section m_typedSection = Hours;
+    bool m_movedOn = false; // a full section just handed the cursor on; a Tab now only confirms it
 };
 
 #endif // TAVREL_TIMESPINBOX_H
