@@ -15,15 +15,6 @@
 namespace {
 const QByteArray kNewFile("数量,0,背景图片,无\n");
 
-QList<Rec> allOff(QList<Rec> recs)
-{
-    for (Rec &r : recs) {
-        r.state = QStringLiteral("关闭");
-        r.eightLines = false;
-    }
-    return recs;
-}
-
 QStringList backups(const TestHome &home)
 {
     return QDir(home.documents()).entryList({QStringLiteral("*损坏备份*")}, QDir::Files);

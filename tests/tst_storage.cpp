@@ -50,15 +50,6 @@ QList<Rec> numbered(int n, bool eightLines = false)
     return named(names, eightLines);
 }
 
-QList<Rec> allOff(QList<Rec> recs)
-{
-    for (Rec &r : recs) {
-        r.state = QStringLiteral("关闭");
-        r.eightLines = false;
-    }
-    return recs;
-}
-
 QStringList lines(const QByteArray &bytes)
 {
     return StorageFile::linesOf(bytes);

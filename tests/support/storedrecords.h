@@ -40,6 +40,16 @@ inline QByteArray file(const QList<Rec> &recs, const QByteArray &header = QByteA
     return out;
 }
 
+// As start-up leaves them: every record disabled, in the current form.
+inline QList<Rec> allOff(QList<Rec> recs)
+{
+    for (Rec &r : recs) {
+        r.state = QStringLiteral("关闭");
+        r.eightLines = false;
+    }
+    return recs;
+}
+
 // Alarms named 闹钟0, 闹钟1, … at 00:15, 01:15, …
 inline QList<Rec> alarms(int n, bool eightLines = false)
 {
