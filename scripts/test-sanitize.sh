@@ -1,18 +1,26 @@
 #!/bin/sh
 # Builds Tavrel and its tests with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/
 # and runs every test, journeys included, in the same headless session as test.sh:
-#   scripts/test-sanitize.sh [ctest args...]
+#   scripts/test-sanitize.sh [--build-only | --run-only] [ctest args...]
+# (test.sh builds while the normal tests run, which mostly wait, and runs these tests after them.)
 # Any sanitizer report fails the run, also one from a program a test started and did not check.
 # To stay within the suite's time, it runs each test in one locale only (the zh_CN runs take the
 # same paths through memory), and of the journeys only those that ring through the real program's
-# players (timer, stall, badsound): the others mostly wait for the wall clock or drive dialogs whose
-# code the window tests run here. The soak's days take the ring paths tst_schedule_run takes here.
+# players (timer, stall, badsound): the others step the wall clock or drive dialogs whose code the
+# window tests run here. The soak's days take the ring paths tst_schedule_run takes here.
 # TAVREL_SANITIZE_ALL=1 runs every test in both locales.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DTAVREL_SANITIZE=ON
-cmake --build build-asan --parallel "$(nproc)"
+step=${1:-}
+case "$step" in --build-only | --run-only) shift ;; *) step="" ;; esac
+if [ "$step" != --run-only ]; then
+    # shellcheck disable=SC2086 # the arguments test.sh passes, split as written
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DTAVREL_SANITIZE=ON \
+        ${TAVREL_CMAKE_ARGS:-}
+    cmake --build build-asan --parallel "$(nproc)"
+fi
+[ "$step" != --build-only ] || exit 0
 
 # Every report lands here, one file per process, so none is lost in a child's output.
 reports="$root/build-asan/sanitizer-reports"
