@@ -244,6 +244,8 @@ inline const QString kTimerRangTitle = QStringLiteral("计时器时间到了");
 inline const QString kArrived = QStringLiteral("   到了。");
 // Rings again after the snooze length (the reminder box, the tray menu and the notification).
 inline const QString kSnooze = QStringLiteral("稍后提醒");
+// Said of a row whose ring was snoozed, while it waits to ring again.
+inline const QString kSnoozeWaiting = QStringLiteral("稍后再响");
 inline const QString kAlarmTimeOpen = QStringLiteral("[");
 inline const QString kAlarmTimeClose = QStringLiteral("]   ");
 inline QString lateRingNote(const QString &dueHHmm) { return QStringLiteral("（原定 %1）").arg(dueHHmm); }

@@ -3,6 +3,8 @@
 #include "support/filefaults.h"
 #include "support/windowrig.h"
 
+#include "ui/reminderbox.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,29 @@ bool trayShows(const Rig::Window &r, const char *resource)
     return iconImage(r.d->tray()->icon()) == iconImage(QIcon(QString::fromUtf8(resource)));
 }
 
+// The tray menu's "稍后提醒", offered only while something rings.
+QAction *snoozeInTray(const Rig::Window &r)
+{
+    const QList<QAction *> actions = r.d->trayMenu()->actions();
+    const auto it = std::find_if(actions.cbegin(), actions.cend(),
+                                 [](QAction *a) { return a->text() == QStringLiteral("稍后提醒"); });
+    return it == actions.cend() ? nullptr : *it;
+}
+
+// The "稍后提醒" button of the reminder box on screen.
+QPushButton *snoozeInReminderBox()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!qobject_cast<ReminderBox *>(w) || !w->isVisible())
+            continue;
+        for (QPushButton *button : w->findChildren<QPushButton *>()) {
+            if (button->text() == QStringLiteral("稍后提醒"))
+                return button;
+        }
+    }
+    return nullptr;
+}
+
 QStringList minutes(const QStringList &rings)
 {
     QStringList out;
@@ -62,6 +87,8 @@ private slots:
     void sameMinuteAlarms_data();
     void sameMinuteAlarms();
     void disablingARingingTimer();
+    void snooze_data();
+    void snooze();
     void secondTimerKeepsFirstRemaining();
     void blinking_data();
     void blinking();
@@ -369,6 +396,62 @@ void TestScheduleRun::disablingARingingTimer()
     QVERIFY(r.playing(0));
     QCOMPARE(balloons.messages.size(), 2);
     QCOMPARE(balloons.messages.last(), kTimerTitle + QStringLiteral("|面包   到了。"));
+    r.stopAction()->trigger();
+}
+
+void TestScheduleRun::snooze_data()
+{
+    QTest::addColumn<bool>("fromTray"); // else the reminder box's button
+    QTest::addColumn<bool>("stopWhileWaiting");
+    QTest::newRow("reminder box") << false << false;
+    QTest::newRow("tray menu") << true << false;
+    QTest::newRow("stop cancels it") << false << true;
+}
+
+// A snoozed ring is silent at once and its row says it waits; with the default length it rings
+// again ten minutes later, with its message and reminder, unless "停止" cancelled it.
+void TestScheduleRun::snooze()
+{
+    QFETCH(bool, fromTray);
+    QFETCH(bool, stopWhileWaiting);
+    TestHome home;
+    Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:00:02"));
+    bread.loop = true;
+    bread.sound = home.makeFile(QStringLiteral("ring.wav"), toneWav(0.3));
+    Rig::Window r({bread}, home);
+    BalloonLog balloons;
+    r.d->forcedReminderAction()->trigger();
+    r.d->clickBox(0);
+    r.step(2000);
+    QVERIFY(r.playing(0));
+    QVERIFY(snoozeInTray(r));
+    QPushButton *button = snoozeInReminderBox();
+    QVERIFY(button);
+
+    if (fromTray)
+        snoozeInTray(r)->trigger();
+    else
+        button->click();
+    QVERIFY(!r.playing(0));
+    QVERIFY(!snoozeInTray(r));
+    QCOMPARE(r.d->row(0)->accessibleDescription(), QStringLiteral("稍后再响"));
+    QVERIFY(r.stopAction()->isEnabled()); // it cancels the snooze
+    r.tick(); // the tray's countdown follows at the next tick
+    QCOMPARE(r.d->nextRingText(), QStringLiteral("0天0小时10分钟0秒"));
+    if (stopWhileWaiting) {
+        r.stopAction()->trigger();
+        QCOMPARE(r.d->row(0)->accessibleDescription(), QString());
+        QVERIFY(!r.stopAction()->isEnabled());
+    }
+    TestSupport::closeAllPrompts();
+
+    r.step(10 * 60 * 1000 - 1000);
+    QVERIFY(!r.playing(0));
+    r.step(1000);
+    QCOMPARE(r.playing(0), !stopWhileWaiting);
+    QCOMPARE(balloons.messages.size(), stopWhileWaiting ? 1 : 2);
+    QCOMPARE(TestSupport::shownPromptTexts().size(), stopWhileWaiting ? 0 : 1);
+    QCOMPARE(r.d->row(0)->accessibleDescription(), QString());
     r.stopAction()->trigger();
 }
 

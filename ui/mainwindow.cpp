@@ -134,6 +134,8 @@ void MainWindow::createTray()
     m_nextRing = Texts::kNoRing;
     m_nextRingAction = m_trayMenu->addAction(m_nextRing);
     m_trayMenu->addSeparator();
+    m_snoozeAction = new QAction(Texts::kSnooze, this);
+    connect(m_snoozeAction, &QAction::triggered, this, &MainWindow::snoozeRinging);
     connect(m_trayMenu->addAction(Texts::kQuit), &QAction::triggered, qApp, &QCoreApplication::quit);
     m_tray->setContextMenu(m_trayMenu);
     connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {

@@ -43,6 +43,8 @@ public slots:
     void deleteSelected();
     void toggleSelected();
     void stopRinging();
+    void snooze(int row); // silences it; it rings again after the snooze length
+    void snoozeRinging(); // every ringing entry, from the tray menu
     void toggleForcedReminder();
     void setOrClearBackground();
     void showHelp();
@@ -106,6 +108,7 @@ private:
     void showNextRing(const QString &text);
     void showNextRingInMenu();
     void updateStopAction();
+    void showSnoozes();
     void setTrayIcon(const QIcon &icon);
 
     // background picture (mainwindow_background.cpp)
@@ -144,6 +147,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QAction *m_nextRingAction = nullptr;
+    QAction *m_snoozeAction = nullptr; // in the tray menu while something rings
     QString m_nextRing;          // the time to the next ring, as the tray shows it
     bool m_trayMenuOpen = false; // its entries follow m_nextRing only while a person can see them
     QIcon m_trayColoured;

@@ -22,17 +22,33 @@ void MainWindow::stopRinging()
     armWakeUp();
 }
 
+void MainWindow::snooze(int row)
+{
+    const qint64 ms = qint64(m_settings.snoozeMinutes) * 60 * 1000;
+    carryOut(m_scheduler.snooze(row, ms, SystemClock::now()));
+    armWakeUp();
+}
+
+void MainWindow::snoozeRinging()
+{
+    for (int row = 0; row < m_scheduler.count(); ++row) {
+        if (m_scheduler.isRinging(row))
+            snooze(row);
+    }
+}
+
 void MainWindow::soundEnded(int row)
 {
     carryOut(m_scheduler.soundEnded(row, SystemClock::now()));
     armWakeUp();
 }
 
-// The desktop notification's actions.
+// What the notification and the reminder box ask for.
 void MainWindow::connectNotifier()
 {
     Notifier *notifier = m_ringer->notifier();
     connect(notifier, &Notifier::stopAsked, this, &MainWindow::stopRinging);
+    connect(m_ringer, &Ringer::snoozeAsked, this, &MainWindow::snooze);
     connect(notifier, &Notifier::windowAsked, this, &MainWindow::bringToFront);
 }
 
@@ -58,6 +74,20 @@ void MainWindow::carryOut(const Outcome &outcome)
         Prompt::show(this, lines.join(QLatin1Char('\n')));
     }
     updateStopAction();
+    showSnoozes();
+}
+
+// A row waiting on a snooze says so to a screen reader and in its tool tip.
+void MainWindow::showSnoozes()
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        const QString said = m_scheduler.isSnoozed(row) ? Texts::kSnoozeWaiting : QString();
+        EntryRow *shown = m_rows.at(row);
+        if (shown->accessibleDescription() != said) {
+            shown->setAccessibleDescription(said);
+            shown->setToolTip(said);
+        }
+    }
 }
 
 void MainWindow::ring(const Ring &r)
@@ -71,6 +101,7 @@ void MainWindow::ring(const Ring &r)
     request.what = entry;
     request.shownTime = entry.timeText();
     request.forced = m_forcedReminder;
+    request.runCommand = !r.again; // a snoozed ring coming back: the command ran the first time
     if (r.late)
         request.lateFrom = r.due.toString(QStringLiteral("HH:mm"));
     m_ringer->ring(request);

@@ -11,6 +11,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QMenu>
 #include <QScrollArea>
 
 namespace {
@@ -32,6 +33,7 @@ void MainWindow::tick()
     else
         blankPhase(now);
     updateStopAction();
+    showSnoozes(); // also after an edit or a deletion, which end a snooze or move its row
     scheduleTick();
 }
 
@@ -113,8 +115,17 @@ void MainWindow::showNextRingInMenu()
 void MainWindow::updateStopAction()
 {
     const bool ringing = m_ringer->anyRinging();
-    if (m_stopAction->isEnabled() != ringing)
-        m_stopAction->setEnabled(ringing);
+    bool waiting = false; // "停止" also cancels snoozes
+    for (int row = 0; row < m_scheduler.count() && !waiting; ++row)
+        waiting = m_scheduler.isSnoozed(row);
+    if (m_stopAction->isEnabled() != (ringing || waiting))
+        m_stopAction->setEnabled(ringing || waiting);
+    // Only while something rings: an entry that does nothing the rest of the time is not shown.
+    const bool offered = m_trayMenu->actions().contains(m_snoozeAction);
+    if (ringing && !offered)
+        m_trayMenu->insertAction(m_trayMenu->actions().value(2), m_snoozeAction);
+    else if (!ringing && offered)
+        m_trayMenu->removeAction(m_snoozeAction);
 }
 
 void MainWindow::setTrayIcon(const QIcon &icon)

@@ -78,7 +78,8 @@ void Notifier::show(int entry, const QString &title, const QString &text)
 void Notifier::sendNotify(int entry, const QString &title, const QString &text)
 {
     const Shown shown = m_shown.value(entry);
-    const QStringList actions{kStopKey, Texts::kStopCommand, kBodyKey, Texts::kWindowTitle};
+    const QStringList actions{kStopKey, Texts::kStopCommand, kSnoozeKey, Texts::kSnooze,
+                              kBodyKey, Texts::kWindowTitle};
     // Resident: a click on the body, which only brings the window up, leaves the buttons there
     // for as long as the ring goes on.
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(kCritical)},

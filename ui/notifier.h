@@ -9,7 +9,7 @@
 class QSystemTrayIcon;
 
 // A ring's message on the desktop. Where the session bus has a notification server that offers
-// actions, the message goes there with "停止", stays until acted on and is closed
+// actions, the message goes there with "停止" and "稍后提醒", stays until acted on and is closed
 // when the ring ends; anywhere else it is the tray's own message, as it always was.
 // Every bus call is asynchronous: a missing, slow or stuck server never holds up a ring.
 class Notifier : public QObject

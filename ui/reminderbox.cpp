@@ -4,8 +4,17 @@
 #include "ui/prompt.h"
 
 #include <QEvent>
+#include <QPushButton>
 
-ReminderBox::ReminderBox(QWidget *parent) : QMessageBox(parent) {}
+ReminderBox::ReminderBox(QWidget *parent) : QMessageBox(parent)
+{
+    setStandardButtons(QMessageBox::Ok);
+    QPushButton *snooze = addButton(Texts::kSnooze, QMessageBox::ActionRole);
+    connect(snooze, &QPushButton::clicked, this, [this] {
+        if (m_entry >= 0)
+            emit snoozeAsked(m_entry);
+    });
+}
 
 QSize ReminderBox::sizeOn(const QSize &desktop)
 {

@@ -22,9 +22,19 @@ public:
 
     void setReminderText(const QString &text);
 
+    // The row whose ring the box tells of; -1 once that entry was deleted.
+    int entry() const { return m_entry; }
+    void setEntry(int entry) { m_entry = entry; }
+
+signals:
+    void snoozeAsked(int entry); // "稍后提醒" beside OK
+
 protected:
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
+
+private:
+    int m_entry = -1;
 };
 
 #endif // TAVREL_REMINDERBOX_H

@@ -28,6 +28,7 @@ Ringer::Ringer(QMainWindow *window, QSystemTrayIcon *tray)
     : QObject(window), m_window(window), m_notifier(new Notifier(tray, this))
 {
     connect(this, &Ringer::soundEnded, m_notifier, &Notifier::close); // the ring is over
+    connect(m_notifier, &Notifier::snoozeAsked, this, &Ringer::snoozeAsked);
     m_backEndTimer.setSingleShot(true);
     connect(&m_backEndTimer, &QTimer::timeout, this, &Ringer::loadBackEnd);
 }
@@ -85,7 +86,7 @@ void Ringer::ring(const RingRequest &request)
     if (request.runCommand && !entry.command.isEmpty())
         runCommandFile(entry.command);
     if (request.forced)
-        raiseReminder(entry.name);
+        raiseReminder(request.entry, entry.name);
     emit rang(request.entry);
 }
 
@@ -204,6 +205,10 @@ void Ringer::entryRemoved(int entry)
 {
     stop(entry);
     m_notifier->entryRemoved(entry);
+    for (ReminderBox *box : qAsConst(m_reminders)) {
+        if (box && box->entry() >= entry)
+            box->setEntry(box->entry() == entry ? -1 : box->entry() - 1);
+    }
     QHash<int, Playing> moved;
     for (auto it = m_players.cbegin(); it != m_players.cend(); ++it)
         moved.insert(it.key() > entry ? it.key() - 1 : it.key(), it.value());
@@ -228,9 +233,13 @@ void Ringer::runCommandFile(const QString &path)
     }
 }
 
-void Ringer::raiseReminder(const QString &name)
+void Ringer::raiseReminder(int entry, const QString &name)
 {
     m_window->showMaximized();
     m_window->activateWindow();
-    ReminderBox::showFor(m_window, name);
+    ReminderBox *box = ReminderBox::showFor(m_window, name);
+    box->setEntry(entry);
+    connect(box, &ReminderBox::snoozeAsked, this, &Ringer::snoozeAsked);
+    m_reminders.removeAll(nullptr);
+    m_reminders << box;
 }

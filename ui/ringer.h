@@ -13,6 +13,7 @@
 
 class Notifier;
 class QMainWindow;
+class ReminderBox;
 class QSystemTrayIcon;
 
 // A trace of the moments that make up a ring, for measuring how late a ring is heard:
@@ -67,6 +68,7 @@ signals:
     void rang(int entry);       // a ring began
     void soundEnded(int entry); // played to its end, or failed even with the built-in ring
     void ringingChanged();
+    void snoozeAsked(int entry); // from a reminder box or a notification
 
 private:
     void startSound(int entry, const QString &sound, bool loop);
@@ -77,7 +79,7 @@ private:
     void playerStopped(int entry, QObject *player);
     void release(int entry);
     void runCommandFile(const QString &path);
-    void raiseReminder(const QString &name);
+    void raiseReminder(int entry, const QString &name);
 
     struct Playing
     {
@@ -89,6 +91,7 @@ private:
     QMainWindow *m_window;
     Notifier *m_notifier; // shows each ring's message, on the tray when nothing better is there
     QHash<int, Playing> m_players;
+    QList<QPointer<ReminderBox>> m_reminders; // the boxes on screen, which follow their rows
     bool m_backEndLoaded = false;
     QTimer m_backEndTimer;
 };

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""A notification daemon that offers actions: a ring's message goes to it with "停止", stays
-(critical, resident) while the ring goes on, and is closed when it ends. A click on its body
-brings the minimised window back with the ring still going; "停止" in it silences the ring
-within a second. Without such a daemon the tray's message is used: the other
-journeys' daemon offers no actions, and the window tests have no daemon at all."""
+"""A notification daemon that offers actions: a ring's message goes to it with "停止" and
+"稍后提醒" (journey.snooze uses the latter), stays (critical, resident) while the ring goes on,
+and is closed when it ends. A click on its body brings the minimised window back with the ring
+still going; "停止" in it silences the ring within a second. Without such a daemon the tray's
+message is used: the other journeys' daemon offers no actions, the window tests have none."""
 import os
 import time
 
@@ -12,7 +12,7 @@ from desk import (Desk, JourneyFailed, entry_lines, main_window_id, sound_spans,
 from journey_window import minimise, net_state, wm_state
 
 STORED = "数量,1,背景图片,无\n" + entry_lines(1, "计时器", "面包", "00:00:02", state="关闭")
-ACTIONS = ["stop", "停止", "default", "Tavrel"]
+ACTIONS = ["stop", "停止", "snooze", "稍后提醒", "default", "Tavrel"]
 
 
 def ours(d, body):
