@@ -2,7 +2,7 @@
 // rules per occurrence. Ticks come late or in bursts, the machine stalls for seconds or hours,
 // wakes at the edges where a ring turns late or too old, the wall clock is stepped both ways, the
 // clocks change for daylight saving in three zones and the machine moves between them, entries
-// are enabled, disabled and edited at random moments.
+// are enabled, disabled, edited and snoozed at random moments.
 //
 // A failure names its seed: TAVREL_REPLAY=<seed> replays that run; TAVREL_TRACES=<n> runs more
 // (or fewer) traces (for long runs raise QTEST_FUNCTION_TIMEOUT, in ms, above its five minutes);
@@ -99,7 +99,10 @@ QDate localDate(qint64 ms)
 // - an entry switched on looks from the start of the minute it is switched on in, so an alarm
 //   set to the current minute rings at once; a stepped-back wall clock is looked at from there.
 // A timer rings at the first call whose boot clock reached its switch-on plus its length, under
-// the same twelve hours and minute.
+// the same twelve hours and minute. A snoozed ring rings again (marked so) at the first call whose
+// boot clock reached the snooze's end, under the same rules; a once-only entry waits for nothing
+// else meanwhile, a weekly alarm's next occurrence rings instead, and the stop command or an edit
+// that keeps the timing calls it off as if stopped.
 constexpr qint64 kTwelveHoursMs = 12 * 3600 * 1000;
 constexpr qint64 kLateFromMs = 60 * 1000;
 constexpr qint64 kWeeklyReportMs = 8 * 24 * qint64(3600 * 1000);
@@ -123,10 +126,11 @@ struct Known
 {
     Entry e; // e.enabled: switched on
     bool ringing = false;
-    qint64 lookedMs = 0;       // alarms: the wall reading at its last look
-    qint64 deadlineBootMs = 0; // timers
-    QSet<qint64> rang;         // alarms: occurrences that rang, whatever came after
-    int id = 0;                // who it is for the doubled-ring count, whatever row it moves to
+    qint64 lookedMs = 0;         // alarms: the wall reading at its last look
+    qint64 deadlineBootMs = 0;   // timers
+    QSet<qint64> rang;           // alarms: occurrences that rang, whatever came after
+    int id = 0;                  // who it is for the doubled-ring count, whatever row it moves to
+    qint64 snoozedToBootMs = -1; // snoozed: when it rings again, on the boot clock
 };
 
 class Oracle
@@ -192,7 +196,12 @@ public:
         } else if (!wasOn || !sameTiming) {
             if (k.ringing)
                 out.silenced << i;
+            k.snoozedToBootMs = -1;
             switchOn(i, now);
+        } else if (k.snoozedToBootMs >= 0) { // the snooze is called off as by the stop command
+            k.snoozedToBootMs = -1;
+            if (k.e.ringsOnce())
+                over(i, out);
         }
         out.append(look(now));
         return out;
@@ -207,6 +216,20 @@ public:
         return out;
     }
 
+    // A ringing entry falls silent and rings again once ms have passed on the boot clock.
+    Outcome snooze(int i, qint64 ms, const Instant &now)
+    {
+        Outcome out;
+        if (!entries[i].ringing)
+            return out;
+        out.silenced << i;
+        entries[i].ringing = false;
+        entries[i].snoozedToBootMs = now.bootMs + ms;
+        out.append(look(now));
+        return out;
+    }
+
+    // Silences what rings and calls off every snooze: a once-only entry is then over.
     Outcome stop(const Instant &now)
     {
         Outcome out;
@@ -214,6 +237,10 @@ public:
             if (entries[i].ringing) {
                 out.silenced << i;
                 ringEnds(i, out);
+            } else if (entries[i].snoozedToBootMs >= 0) {
+                entries[i].snoozedToBootMs = -1;
+                if (entries[i].e.ringsOnce())
+                    over(i, out);
             }
         }
         out.append(look(now));
@@ -228,6 +255,7 @@ public:
                 lookAtAlarm(i, now, out);
             else
                 lookAtTimer(i, now, out);
+            ringAgain(i, now, out);
         }
         return out;
     }
@@ -247,7 +275,29 @@ private:
         if (entries[i].ringing)
             out.silenced << i;
         entries[i].ringing = false;
+        entries[i].snoozedToBootMs = -1;
         entries[i].e.enabled = false;
+    }
+
+    // A snooze that ran out rings again (sound and message, not the command), unless over twelve
+    // hours late.
+    void ringAgain(int i, const Instant &now, Outcome &out)
+    {
+        Known &k = entries[i];
+        if (k.snoozedToBootMs < 0 || now.bootMs < k.snoozedToBootMs)
+            return;
+        const qint64 late = now.bootMs - k.snoozedToBootMs;
+        k.snoozedToBootMs = -1;
+        Ring ring{i, now.wall.addMSecs(-late), late >= kLateFromMs};
+        if (late > kTwelveHoursMs) { // as a ring that was stopped
+            out.missed << ring;
+            if (k.e.ringsOnce())
+                over(i, out);
+            return;
+        }
+        ring.again = true;
+        k.ringing = true;
+        out.rings << ring;
     }
 
     void over(int i, Outcome &out)
@@ -268,7 +318,7 @@ private:
     {
         Known &k = entries[i];
         const bool once = k.e.ringsOnce();
-        if (!k.e.enabled || (once && k.ringing))
+        if (!k.e.enabled || (once && (k.ringing || k.snoozedToBootMs >= 0)))
             return;
         QVector<qint64> reached;
         for (qint64 t : occurrencesBetween(k.e, k.lookedMs, now.wallMs)) {
@@ -287,6 +337,7 @@ private:
             }
             k.rang.insert(t);
             k.ringing = true;
+            k.snoozedToBootMs = -1; // a weekly alarm's next occurrence ends its snooze
             out.rings << ring;
         }
         if (newestSkipped < 0)
@@ -299,7 +350,7 @@ private:
     void lookAtTimer(int i, const Instant &now, Outcome &out)
     {
         Known &k = entries[i];
-        if (!k.e.enabled || k.ringing || now.bootMs < k.deadlineBootMs)
+        if (!k.e.enabled || k.ringing || k.snoozedToBootMs >= 0 || now.bootMs < k.deadlineBootMs)
             return;
         const qint64 late = now.bootMs - k.deadlineBootMs;
         const Ring ring{i, now.wall.addMSecs(-late), late >= kLateFromMs};
@@ -325,10 +376,10 @@ QStringList describe(const Outcome &o)
         out << QStringLiteral("silence %1").arg(i);
     QStringList rings;
     for (const Ring &r : o.rings)
-        rings << QStringLiteral("ring %1 %2%3")
+        rings << QStringLiteral("ring %1 %2%3%4")
                      .arg(r.entry)
                      .arg(r.due.toMSecsSinceEpoch())
-                     .arg(r.late ? " late" : "");
+                     .arg(r.late ? " late" : "", r.again ? " again" : "");
     rings.sort();
     out += rings;
     for (int i : o.finished)
@@ -432,6 +483,8 @@ private:
             const qint64 by = m_rng.bounded(2) ? m_rng.bounded(100) : kEdges[m_rng.bounded(5)];
             if (wait >= 0)
                 pass(qMin<qint64>(wait, 20 * kHourMs) + by);
+            if (m_rng.bounded(2)) // the person at the ring asks for it later
+                snoozeOne(i);
         } else if (pick < 62) { // a stall or a suspend
             pass(logUniform(1000, 20 * kHourMs));
         } else if (pick < 72) { // the wall clock set, either way, rarely by more than a week
@@ -457,11 +510,22 @@ private:
             tzset();
             m_now.setWall(QDateTime::fromMSecsSinceEpoch(m_now.wallMs));
             check(m_scheduler.advance(m_now), m_oracle.look(m_now), 0, 0, "zone move");
-        } else if (pick < 96) {
+        } else if (pick < 94) {
             check(m_scheduler.soundEnded(i, m_now), m_oracle.soundEnded(i, m_now), 0, 0, "sound ended");
+        } else if (pick < 97) {
+            snoozeOne(i);
         } else {
             check(m_scheduler.stop(m_now), m_oracle.stop(m_now), 0, 0, "stop");
         }
+    }
+
+    // A ringing row, if any (else row i), snoozed for a few minutes.
+    void snoozeOne(int i)
+    {
+        for (int k = 0; k < m_oracle.entries.size(); ++k)
+            i = m_oracle.entries[k].ringing ? k : i;
+        const qint64 ms = m_rng.bounded(2) ? 10 * kMinuteMs : 1 + m_rng.bounded(int(30 * kMinuteMs));
+        check(m_scheduler.snooze(i, ms, m_now), m_oracle.snooze(i, ms, m_now), 0, 0, "snooze");
     }
 
     void addOrRemove(int i)
@@ -533,11 +597,15 @@ private:
             if (qstrcmp(what, "time passes") == 0 && bootMs <= 3500)
                 m_tally.worstTickLateMs = qMax(m_tally.worstTickLateMs, late);
         }
-        // What each row is left as counts too: enabled, ringing.
+        // What each row is left as counts too: enabled, ringing, snoozed.
         QString rowsNow, rowsExpected;
         for (int k = 0; k < m_scheduler.count(); ++k) {
-            rowsNow += m_scheduler.isRinging(k) ? 'R' : m_scheduler.isEnabled(k) ? 'E' : '-';
-            rowsExpected += m_oracle.entries[k].ringing ? 'R' : m_oracle.entries[k].e.enabled ? 'E' : '-';
+            const Known &o = m_oracle.entries[k];
+            rowsNow += m_scheduler.isRinging(k)   ? 'R'
+                       : m_scheduler.isSnoozed(k) ? 'S'
+                       : m_scheduler.isEnabled(k) ? 'E'
+                                                  : '-';
+            rowsExpected += o.ringing ? 'R' : o.snoozedToBootMs >= 0 ? 'S' : o.e.enabled ? 'E' : '-';
         }
         const QStringList a = describe(actual) << QStringLiteral("rows ") + rowsNow;
         const QStringList e = describe(expected) << QStringLiteral("rows ") + rowsExpected;
