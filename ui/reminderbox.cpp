@@ -9,6 +9,7 @@
 ReminderBox::ReminderBox(QWidget *parent) : QMessageBox(parent)
 {
     setStandardButtons(QMessageBox::Ok);
+    setEscapeButton(QMessageBox::Ok); // Escape keeps closing it, never snoozes
     QPushButton *snooze = addButton(Texts::kSnooze, QMessageBox::ActionRole);
     connect(snooze, &QPushButton::clicked, this, [this] {
         if (m_entry >= 0)
