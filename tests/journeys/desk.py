@@ -162,7 +162,16 @@ class Desk:
         return wait_until("%s %r" % (role, name), lambda: self.find(role, name, root), timeout)
 
     def main_window(self, timeout=15.0):
-        return wait_until("the main window 'Tavrel'", lambda: self.find("frame", "Tavrel"), timeout)
+        try:
+            return wait_until("the main window 'Tavrel'", lambda: self.find("frame", "Tavrel"),
+                              timeout)
+        except JourneyFailed as e:
+            # Whether the program or the accessibility tree was missing tells where to look.
+            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
+                                    "--name", "^Tavrel$"], capture_output=True, text=True).stdout
+            raise JourneyFailed("%s; the program %s, its window %s on the screen" % (
+                e, "runs" if self.proc.poll() is None else "ended (%s)" % self.proc.returncode,
+                "is" if shown.strip() else "is not"))
 
     def dialog(self, title, timeout=10.0):
         return wait_until("the dialog %r" % title,
