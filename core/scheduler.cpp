@@ -86,7 +86,7 @@ Outcome Scheduler::entryChanged(int i, const Entry &entry, const Instant &now)
     if (old.kind != entry.kind)
         m_states[i].rungMs.clear(); // another kind of entry: its rings are not these
     if (retimed)
-        m_states[i].frozenLeftSeconds = -1;
+        m_states[i].pausedLeftMs = kNone; // a new duration starts in full
     m_entries[i] = entry;
     m_entries[i].enabled = old.enabled;
     keepAlarmText(i);
@@ -201,7 +201,7 @@ QString Scheduler::rowTime(int i, const ClockReading &now) const
     case Phase::Off:
         break;
     }
-    return RingTime::formatCountdown(s.frozenLeftSeconds >= 0 ? s.frozenLeftSeconds : e.timerSeconds);
+    return RingTime::formatCountdown(s.pausedLeftMs != kNone ? ceilSeconds(s.pausedLeftMs) : e.timerSeconds);
 }
 
 bool Scheduler::isEnabled(int i) const
@@ -287,12 +287,14 @@ void Scheduler::arm(int i, const Instant &now)
 {
     State &s = m_states[i];
     s.phase = Phase::Armed;
-    s.frozenLeftSeconds = -1;
     s.nextDueMs = kNone;
     // An alarm whose minute is the current one is due at once: count from the minute's start.
     const qint64 ms = wallMs(now);
     s.handledThroughMs = ms - (ms % kMinuteMs + kMinuteMs) % kMinuteMs - 1;
-    s.deadlineBootMs = now.bootMs + qint64(qMax(0, m_entries.at(i).timerSeconds)) * 1000;
+    // A paused timer counts on from what was left.
+    const qint64 fullMs = qint64(qMax(0, m_entries.at(i).timerSeconds)) * 1000;
+    s.deadlineBootMs = now.bootMs + (s.pausedLeftMs != kNone ? s.pausedLeftMs : fullMs);
+    s.pausedLeftMs = kNone;
 }
 
 void Scheduler::switchOff(int i, const Instant &now, Outcome &out)
@@ -301,9 +303,9 @@ void Scheduler::switchOff(int i, const Instant &now, Outcome &out)
     if (s.phase == Phase::Ringing)
         out.silenced << i;
     if (m_entries.at(i).isTimer() && s.phase == Phase::Armed)
-        s.frozenLeftSeconds = ceilSeconds(s.deadlineBootMs - now.bootMs);
+        s.pausedLeftMs = qMax<qint64>(0, s.deadlineBootMs - now.bootMs);
     else if (s.phase == Phase::Ringing || s.phase == Phase::Snoozed)
-        s.frozenLeftSeconds = -1;
+        s.pausedLeftMs = kNone;
     s.phase = Phase::Off;
     m_entries[i].enabled = false;
 }
@@ -312,7 +314,7 @@ void Scheduler::finish(int i, Outcome &out)
 {
     State &s = m_states[i];
     s.phase = Phase::Off;
-    s.frozenLeftSeconds = -1;
+    s.pausedLeftMs = kNone;
     m_entries[i].enabled = false;
     out.finished << i;
 }

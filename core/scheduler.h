@@ -43,9 +43,13 @@ struct Outcome
 //   alarm or a timer whose ring was missed that way is finished).
 // Enabling or editing an entry so its timing changes makes it a fresh entry: an alarm set to
 // the current minute rings at once (unless that very occurrence already rang), a timer starts
-// its full length and a zero-length timer rings at once. An edit that keeps kind, time, weekdays
-// and duration keeps the entry's state, so editing a ringing entry's name or sound does not
-// silence it. Another entry changing never touches an entry.
+// its full length (a paused one counts on, below) and a zero-length timer rings at once. An edit
+// that keeps kind, time, weekdays and duration keeps the entry's state, so editing a ringing
+// entry's name or sound does not silence it. Another entry changing never touches an entry.
+// A timer disabled while it counts down pauses: it keeps what was left, to the millisecond of the
+// boot clock, and enabling it counts on from there, however long it stayed disabled and whatever
+// the wall clock did meanwhile. An edit that changes its duration, or the end of its ring (a
+// snooze's too), gives it its full length again.
 // A ringing entry stays ringing until soundEnded() or stop(): then a one-shot alarm or a timer
 // is finished; a weekly alarm waits for its next occurrence. Each ring is a full ring; a weekly
 // alarm still ringing when its next occurrence comes rings again (start its sound afresh).
@@ -134,7 +138,7 @@ private:
         qint64 snoozeUntilBootMs = 0;  // snoozed: when it rings again, on the boot clock
         qint64 handledThroughMs = 0;   // alarms: occurrences up to this wall moment are dealt with
         QVector<qint64> rungMs;        // alarms: the latest occurrences that rang (wall, ms)
-        qint64 frozenLeftSeconds = -1; // timers disabled while counting down: what was left
+        qint64 pausedLeftMs = -1;      // timers disabled while counting down: what was left
         mutable qint64 nextDueMs = -1; // alarms: the next occurrence after handledThroughMs, once known
         QString alarmText;             // alarms: "07:30", made once, as it never changes while set
     };

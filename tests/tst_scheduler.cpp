@@ -366,9 +366,29 @@ void TestScheduler::rings_data()
         << QStringList{"T 30:00:00"} << "Mon 07:00:00 stall+29h59m +61s" << QStringList{"ring 0 13:00:00"};
     QTest::newRow("longest timer") << QStringList{"T 99:59:59"} << "Mon 07:00:00 stall+99h59m +60s"
                                    << QStringList{"ring 0 10:59:59"};
-    QTest::newRow("timer re-enabled starts again in full")
-        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 on0 +50s +11s"
-        << QStringList{"ring 0 07:01:50"};
+
+    // A timer disabled while counting down pauses; what was left is kept to the millisecond
+    QTest::newRow("timer re-enabled counts on from what was left")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50500ms off0 +30s on0 +9500ms"
+        << QStringList{"ring 0 07:01:30"};
+    QTest::newRow("timer paused twice")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +20s off0 +1m on0 +20s off0 +1m on0 +19s +1s"
+        << QStringList{"ring 0 07:03:00"};
+    QTest::newRow("timer paused through a suspend and a clock step")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 stall+3h -1h on0 +9500ms +500ms"
+        << QStringList{"ring 0 09:01:00"};
+    QTest::newRow("paused timer renamed keeps what was left")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 edit0=T_00:01:00 on0 +10s"
+        << QStringList{"ring 0 07:01:00"};
+    QTest::newRow("paused timer given another duration starts it in full")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 edit0=T_00:00:20 on0 +19500ms +500ms"
+        << QStringList{"ring 0 07:01:10"};
+    QTest::newRow("after its ring ended a timer starts in full")
+        << QStringList{"T 00:00:03"} << "Mon 07:00:00 +4s sound0 on0 +2500ms +500ms"
+        << QStringList{"ring 0 07:00:03", "finish 0", "ring 0 07:00:07"};
+    QTest::newRow("disabled while ringing a timer starts in full")
+        << QStringList{"T 00:00:03"} << "Mon 07:00:00 +4s off0 on0 +2500ms +500ms"
+        << QStringList{"ring 0 07:00:03", "silence 0", "ring 0 07:00:07"};
 
     QTest::newRow("moved to another time zone: rings at its time there")
         << daily << "Mon 06:00:00 tz=America/New_York live+8h" << QStringList{"ring 0 07:30:00"};
@@ -652,6 +672,10 @@ void TestScheduler::rowTime_data()
         << QStringList{"T 00:10:00"} << "Mon 07:00:00 +61s off0 +10s" << QStringList{"00:08:59"};
     QTest::newRow("snoozed timer shows zero")
         << QStringList{"T 00:00:03"} << "Mon 07:00:00 +5s snooze0=5m +1m" << QStringList{"00:00:00"};
+    QTest::newRow("re-enabled counts on from what was left")
+        << QStringList{"T 00:10:00"} << "Mon 07:00:00 +61s off0 +10s on0 +1s" << QStringList{"00:08:58"};
+    QTest::newRow("paused and given another duration shows it")
+        << QStringList{"T 00:10:00"} << "Mon 07:00:00 +61s off0 edit0=T_00:05:00" << QStringList{"00:05:00"};
     QTest::newRow("disabled while ringing shows its duration")
         << QStringList{"T 00:00:03"} << "Mon 07:00:00 +5s off0" << QStringList{"00:00:03"};
     QTest::newRow("long timer after a stall")
