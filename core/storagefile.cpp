@@ -184,6 +184,44 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
+// What the file holds is what start-up made of `backup`, but for state lines enabled or disabled
+// since: the backup holds all of it but those state words, which start-up resets anyway.
+bool preparedFrom(const QByteArray &backup, const QByteArray &found)
+{
+    const QStringList made = StorageFile::linesOf(StorageFile::preparedBytes(backup));
+    const QStringList lines = StorageFile::linesOf(found);
+    if (StorageFile::bytesOf(lines) != found || lines.size() != made.size() ||
+        StorageFile::withStatesOff(lines) != made)
+        return false;
+    const QString statePrefix = kStateKey + QLatin1Char(',');
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i) != made.at(i) && !lines.at(i).startsWith(statePrefix))
+            return false;
+    }
+    return true;
+}
+
+// A backup beside `file` (named as backups are) that the person was already pointed to for these
+// bytes: one that holds them byte for byte or, with `orPrepared`, one start-up made them from.
+// "" when there is none.
+QString earlierBackup(const QString &file, const QByteArray &bytes, bool orPrepared)
+{
+    const QFileInfo info(file);
+    const QDir dir = info.dir();
+    const QStringList names = dir.entryList({info.fileName() + kBackupInfix + QLatin1Char('*')}, QDir::Files,
+                                            QDir::Name | QDir::Reversed);
+    for (const QString &name : names) {
+        const QString path = dir.filePath(name);
+        if (!orPrepared && QFileInfo(path).size() != bytes.size())
+            continue;
+        bool ok = false;
+        const QByteArray held = readBytes(path, &ok);
+        if (ok && (held == bytes || (orPrepared && preparedFrom(held, bytes))))
+            return path;
+    }
+    return QString();
+}
+
 QByteArray newFileContent()
 {
     return (StorageHeader::compose(0, kNone) + QLatin1Char('\n')).toUtf8();
@@ -471,7 +509,8 @@ StorageResult StorageFile::prepare(bool keepAlarmsEnabled)
     }
 
     const QString reason = damage(bytes);
-    if (!reason.isEmpty()) {
+    // Damage the person was already told of, with its copy kept, is not copied and told again.
+    if (!reason.isEmpty() && earlierBackup(file, bytes, true).isEmpty()) {
         const QString backup = backupPath();
         if (!QFile::copy(file, backup)) {
             // Without a copy nothing may rewrite the file: the steps below drop what they cannot place.
@@ -635,8 +674,10 @@ bool StorageFile::judgeChange(const QByteArray &bytes, QStringList *lines, Stora
         return true;
     }
     const QString file = path();
-    const QString backup = backupPath();
-    if (!QFile::copy(file, backup) || !write(m_lastGood))
+    // Bytes already kept aside are not copied again; the person is still told their change was undone.
+    const QString earlier = earlierBackup(file, bytes, false);
+    const QString backup = earlier.isEmpty() ? backupPath() : earlier;
+    if ((earlier.isEmpty() && !QFile::copy(file, backup)) || !write(m_lastGood))
         return false;
     // A file cut short is said to be so; any other damage by its reason.
     if (lost && (reason.isEmpty() || m_knownBytes.startsWith(bytes)))

@@ -121,6 +121,8 @@ private slots:
     void prepare_data();
     void prepare();
     void backupNamesDoNotCollide();
+    void damagedFileToldOnce_data();
+    void damagedFileToldOnce();
     void operations_data();
     void operations();
     void load_data();
@@ -624,18 +626,66 @@ void TestStorage::prepare()
 void TestStorage::backupNamesDoNotCollide()
 {
     CoreTestHome home;
-    const QByteArray damaged("数量,x\n");
     QStringList made;
+    QList<QByteArray> damaged;
     for (int run = 0; run < 3; ++run) {
-        home.writeStorage(damaged);
+        damaged << QByteArray("数量,x") + QByteArray::number(run) + "\n"; // each start finds new damage
+        home.writeStorage(damaged.last());
         const StorageResult r = pinnedFile().prepare();
         QCOMPARE(r.notices.size(), 1);
         made << QFileInfo(r.notices.first().backupPath).fileName();
     }
     const QString base = QFileInfo(pinnedBackup(home)).fileName();
     QCOMPARE(made, (QStringList{base, base + "-2", base + "-3"}));
-    for (const QString &name : made)
-        QCOMPARE(CoreTestHome::read(home.documents() + "/" + name), damaged);
+    for (int run = 0; run < 3; ++run)
+        QCOMPARE(CoreTestHome::read(home.documents() + "/" + made.at(run)), damaged.at(run));
+}
+
+void TestStorage::damagedFileToldOnce_data()
+{
+    damage_data();
+}
+
+// A damaged file already copied aside as it stands is not copied and prompted again at every start,
+// nor when it comes back while the program runs; a further change to it is.
+void TestStorage::damagedFileToldOnce()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    CoreTestHome home;
+    home.writeStorage(content);
+    const int told = reason.isEmpty() ? 0 : 1;
+    StorageFile first = pinnedFile();
+    QCOMPARE(first.prepare().notices.size(), told);
+    QCOMPARE(home.others().size(), told);
+    const QByteArray asLeft = home.storageBytes();
+    StorageContents contents;
+    QVERIFY(first.load(&contents).ok());
+    QVERIFY(first.setStates(QVector<bool>(contents.entries.size(), true)).ok()); // the person enables all
+
+    StorageFile second = pinnedFile();
+    QCOMPARE(noticeTexts(second.prepare()), QStringList());
+    QCOMPARE(home.others().size(), told);
+    QCOMPARE(home.storageBytes(), asLeft);
+
+    // While it runs, the file as first found comes back: put right and said, but not copied again
+    // (start-up may have left it as it was found: then nothing changed).
+    QVERIFY(second.load(&contents).ok());
+    home.writeStorage(content);
+    const StorageResult running = second.setStates(QVector<bool>(contents.entries.size(), false));
+    QVERIFY(running.ok());
+    const int undone = told && content != asLeft ? 1 : 0;
+    QCOMPARE(running.notices.size(), undone);
+    QCOMPARE(home.others().size(), told);
+    if (undone)
+        QCOMPARE(CoreTestHome::read(running.notices.first().backupPath), content);
+
+    const QByteArray changed = home.storageBytes() + "第三次启动前加的一行\n";
+    home.writeStorage(changed);
+    const StorageResult third = pinnedFile().prepare();
+    QCOMPARE(third.notices.size(), 1);
+    QCOMPARE(home.others().size(), told + 1);
+    QCOMPARE(CoreTestHome::read(third.notices.first().backupPath), changed);
 }
 
 void TestStorage::operations_data()
