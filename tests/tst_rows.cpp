@@ -85,6 +85,8 @@ private slots:
     void rowIconFollowsTheBox();
     void keyboard_data();
     void keyboard();
+    void editSavedAfterItsRingEnded_data();
+    void editSavedAfterItsRingEnded();
     void trayActivation_data();
     void trayActivation();
     void forcedReminderToggle();
@@ -490,6 +492,50 @@ void TestRows::keyboard()
     QCOMPARE(r.d->row(selected < rowsAfter ? selected : 0)->isChecked(), selected < rowsAfter);
     for (int i = 0; i < states.size(); ++i)
         QCOMPARE(r.box(i)->isChecked(), states.at(i));
+}
+
+void TestRows::editSavedAfterItsRingEnded_data()
+{
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("rings"); // while the editor is open; then stopped
+    QTest::addColumn<QString>("later");
+    QTest::newRow("timer") << timer("茶", "00:03:00") << "Mon 07:00:00"
+                           << "Mon 07:03:00"
+                           << "Mon 07:10:00";
+    QTest::newRow("one-shot alarm") << alarm("起床", "07:30") << "Mon 07:29:00"
+                                    << "Mon 07:30:00"
+                                    << "Tue 07:31:00";
+}
+
+// The entry finished while its editor was open: saving a new name leaves it finished.
+void TestRows::editSavedAfterItsRingEnded()
+{
+    QFETCH(Entry, entry);
+    QFETCH(QString, start);
+    QFETCH(QString, rings);
+    QFETCH(QString, later);
+    TestHome home;
+    Rig::Window r({entry}, home, when(start));
+    QVERIFY(r.d->waitForEditor());
+    r.d->clickBox(0);
+    QVERIFY(r.box(0)->isChecked());
+    DialogDriver::whenShown(
+        [&r] { return r.d->editor(); },
+        [&r, rings](QWidget *shown) {
+            r.tickAt(when(rings));
+            r.stopAction()->trigger();
+            WindowDriver::labelled<QLineEdit>(shown, QStringLiteral("名称："))->setText("改名");
+            WindowDriver::button(shown, QStringLiteral("保存"))->click();
+            shown->close();
+        });
+    r.d->action(QStringLiteral("编辑..."))->trigger();
+    QCOMPARE(r.rings.size(), 1);
+    entry.name = QStringLiteral("改名");
+    QCOMPARE(home.storageBytes(), fileOf({entry})); // stored 关闭
+    QVERIFY(!r.box(0)->isChecked());
+    r.tickAt(when(later));
+    QCOMPARE(r.rings.size(), 1);
 }
 
 void TestRows::trayActivation_data()

@@ -80,7 +80,8 @@ Entry EntryEditor::currentEntry() const
     e.sound = m_soundPath;
     e.command = m_commandPath;
     e.loop = m_loopBox->isChecked();
-    e.enabled = isEditing() ? m_keptEnabled : true; // a new entry starts at once
+    // A new entry starts at once; an edit's enabled state is the window's at the moment of saving.
+    e.enabled = isEditing() ? m_keptEnabled : true;
     return e;
 }
 

@@ -218,8 +218,11 @@ void MainWindow::editSelected()
 }
 
 // The editor's save: the entry is written first; the list and the scheduler follow the file.
-EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &entry)
+EntryEditor::StoreResult MainWindow::storeEntry(int row, const Entry &edited)
 {
+    Entry entry = edited;
+    if (row >= 0 && row < m_scheduler.count())
+        entry.enabled = m_scheduler.isEnabled(row); // it may have finished while the editor was open
     const StorageResult result = row < 0 ? m_storage.append(entry) : m_storage.replace(row, entry);
     showNotices(result);
     switch (result.failure) {
