@@ -283,6 +283,25 @@ inline const QString kSaveNotRead = QStringLiteral("无法读取存储文件，�
 inline const QString kSaveNotWritten = QStringLiteral("无法写入存储文件，本次没有保存，请检查文档目录后再试。");
 inline const QString kEditedEntryGone = QStringLiteral("要编辑的条目已不在存储文件中，本次没有保存。");
 
+// ---------------------------------------------------------------------------------------------
+// Settings: the dialog, its entry in the tray menu and the list's context menu, and its prompts
+// ---------------------------------------------------------------------------------------------
+
+inline const QString kSettingsCommand = QStringLiteral("设置...");
+inline const QString kSettingsTitle = QStringLiteral("设置");
+inline const QString kKeepAlarmsEnabledBox = QStringLiteral("下次启动时保留闹钟的启用状态（计时器仍为停用）");
+inline const QString kStartAtLoginBox = QStringLiteral("登录时自动启动，只显示托盘图标");
+inline const QString kSnoozeLabel = QStringLiteral("稍后提醒间隔：");
+inline const QString kMinutesSuffix = QStringLiteral(" 分钟");
+inline const QString kSettingsNotSaved =
+    QStringLiteral("无法保存设置，本次运行按新设置进行，下次启动时仍是原来的设置：\n%1\n请检查配置目录后再试。");
+inline const QString kAutostartNotWritten =
+    QStringLiteral("无法写入自动启动文件，登录时不会自动启动：\n%1\n原因：%2");
+inline const QString kAutostartNotRemoved =
+    QStringLiteral("无法删除自动启动文件，登录时仍会自动启动：\n%1\n原因：%2");
+inline const QString kFolderNotMade = QStringLiteral("无法建立文件夹 %1");
+inline const QString kProgramPathUnusable = QStringLiteral("程序路径中含有换行等控制字符");
+
 } // namespace Texts
 
 #endif // TAVREL_TEXTS_H

@@ -32,6 +32,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpWindow();
     createToolBar();
     createListArea();
+    createSettingsAction();
     createTray();
     prepareStorage();
     loadEntriesAtStart();
@@ -136,6 +137,7 @@ void MainWindow::createTray()
     m_trayMenu->addSeparator();
     m_snoozeAction = new QAction(Texts::kSnooze, this);
     connect(m_snoozeAction, &QAction::triggered, this, &MainWindow::snoozeRinging);
+    m_trayMenu->addAction(m_settingsAction);
     connect(m_trayMenu->addAction(Texts::kQuit), &QAction::triggered, qApp, &QCoreApplication::quit);
     m_tray->setContextMenu(m_trayMenu);
     connect(m_trayMenu, &QMenu::aboutToShow, this, [this] {

@@ -16,6 +16,7 @@
 class EntryEditor;
 class EntryRow;
 class HelpDialog;
+class SettingsDialog;
 class QAction;
 class QMenu;
 class QScrollArea;
@@ -48,6 +49,7 @@ public slots:
     void toggleForcedReminder();
     void setOrClearBackground();
     void showHelp();
+    void showSettings(); // the tray menu's and the list's "设置...", or Ctrl+,
 
     // Time: tick() blinks the running rows and counts down twice a second; ringDue() rings what
     // has fallen due (the wake-up timer and a wall-clock step call it).
@@ -69,6 +71,11 @@ private:
     void startClocks();
     void finishStartingUp();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+
+    // settings (mainwindow_settings.cpp)
+    void createSettingsAction();
+    void applySettings(const Settings &wanted);
+    bool applyStartAtLogin(bool on);
 
     // the list (mainwindow_list.cpp)
     void showEntries(const StorageContents &contents, bool atStart);
@@ -154,7 +161,9 @@ private:
     QIcon m_trayPlain;
     QIcon m_trayEmpty;
 
-    HelpDialog *m_help = nullptr;    // made when first asked for
+    HelpDialog *m_help = nullptr;               // made when first asked for
+    SettingsDialog *m_settingsDialog = nullptr; // made when first asked for
+    QAction *m_settingsAction = nullptr;
     EntryEditor *m_editor = nullptr; // made just after the window shows, so it shows sooner
 
     QTimer m_tickTimer;
