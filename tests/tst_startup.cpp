@@ -240,11 +240,12 @@ void TestStartup::trayMenuAtStart()
     auto w = startWindow();
     WindowDriver d(w.get());
     const QList<QAction *> entries = d.trayMenu()->actions();
-    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries.size(), 5);
     QCOMPARE(entries.at(0)->text(), QStringLiteral("下一次响铃所需时间："));
     QCOMPARE(entries.at(1)->text(), QStringLiteral("无响铃"));
     QVERIFY(entries.at(2)->isSeparator());
-    QCOMPARE(entries.at(3)->text(), QStringLiteral("退出程序"));
+    QCOMPARE(entries.at(3)->text(), QStringLiteral("设置..."));
+    QCOMPARE(entries.at(4)->text(), QStringLiteral("退出程序"));
     QVERIFY(d.tray()->isVisible());
     QCOMPARE(d.tray()->icon().cacheKey() != 0, true);
     QCOMPARE(w->windowTitle(), QStringLiteral("Tavrel"));

@@ -34,14 +34,14 @@ def journey(d):
 
     def menu_counts():
         labels[:] = [text for _, text in d.tray_menu()[1]]
-        return len(labels) == 3 and re.fullmatch(r"0天0小时0分钟[1-6]秒", labels[1])
+        return len(labels) == 4 and re.fullmatch(r"0天0小时0分钟[1-6]秒", labels[1])
 
     try:
         wait_until("the next-ring text in the tray menu", menu_counts, 3)
     except JourneyFailed:
         raise JourneyFailed("tray menu while the timer runs: %r" % labels)
     d.say("tray menu while counting down: %r" % labels)
-    if labels[0] != "下一次响铃所需时间：" or labels[2] != "退出程序":
+    if labels[0] != "下一次响铃所需时间：" or labels[2] != "设置..." or labels[3] != "退出程序":
         raise JourneyFailed("tray menu while the timer runs: %r" % labels)
 
     d.record()
