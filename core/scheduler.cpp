@@ -92,6 +92,8 @@ Outcome Scheduler::entryChanged(int i, const Entry &entry, const Instant &now)
     keepAlarmText(i);
     if (!entry.enabled) {
         switchOff(i, now, out);
+        if (retimed) // what a counting entry had left was left of its old timing
+            m_states[i].pausedLeftMs = kNone;
     } else if (!old.enabled || retimed) {
         // A fresh entry: whatever it was doing is over.
         if (m_states.at(i).phase == Phase::Ringing)

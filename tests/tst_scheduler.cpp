@@ -128,11 +128,11 @@ private:
         } else if (t.startsWith(QLatin1String("on")) || t.startsWith(QLatin1String("off"))) {
             const bool on = t.startsWith(QLatin1String("on"));
             take(m_scheduler.setEnabled(t.mid(on ? 2 : 3).toInt(), on, m_now));
-        } else if (t.startsWith(QLatin1String("edit"))) { // "edit0=A_07:31_Mon"
+        } else if (t.startsWith(QLatin1String("edit"))) { // "edit0=A_07:31_Mon", "..._off": saved disabled
             const int eq = t.indexOf('=');
             const int i = t.mid(4, eq - 4).toInt();
             Entry e = entryFrom(t.mid(eq + 1).replace('_', ' '));
-            e.enabled = m_scheduler.isEnabled(i);
+            e.enabled = m_scheduler.isEnabled(i) && !t.endsWith(QLatin1String("_off"));
             take(m_scheduler.entryChanged(i, e, m_now));
         } else if (t.startsWith(QLatin1String("add="))) {
             take(m_scheduler.entryAdded(entryFrom(t.mid(4).replace('_', ' ')), m_now));
@@ -383,6 +383,12 @@ void TestScheduler::rings_data()
     QTest::newRow("paused timer given another duration starts it in full")
         << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s off0 edit0=T_00:00:20 on0 +19500ms +500ms"
         << QStringList{"ring 0 07:01:10"};
+    QTest::newRow("counting timer given another duration and saved disabled starts it in full")
+        << QStringList{"T 00:01:00"} << "Mon 07:00:00 +50s edit0=T_00:00:20_off on0 +19500ms +500ms"
+        << QStringList{"ring 0 07:01:10"};
+    QTest::newRow("alarm made a timer and saved disabled runs its length")
+        << QStringList{"A 08:00 Mon"} << "Mon 07:00:00 +1s edit0=T_00:00:20_off on0 +19500ms +500ms"
+        << QStringList{"ring 0 07:00:21"};
     QTest::newRow("after its ring ended a timer starts in full")
         << QStringList{"T 00:00:03"} << "Mon 07:00:00 +4s sound0 on0 +2500ms +500ms"
         << QStringList{"ring 0 07:00:03", "finish 0", "ring 0 07:00:07"};
