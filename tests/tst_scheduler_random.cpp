@@ -99,8 +99,11 @@ QDate localDate(qint64 ms)
 // - an entry switched on looks from the start of the minute it is switched on in, so an alarm
 //   set to the current minute rings at once; a stepped-back wall clock is looked at from there.
 // A timer rings at the first call whose boot clock reached its switch-on plus its length, under
-// the same twelve hours and minute. A snoozed ring rings again (marked so) at the first call whose
-// boot clock reached the snooze's end, under the same rules; a once-only entry waits for nothing
+// the same twelve hours and minute. Switched off while it counts down, it is put aside with the
+// boot time it still owed (none, when that time was up, yet no call had seen it): switched on
+// again, it owes that much from then on. A new length, a ring or snooze that ends, or the entry
+// being over, leaves it owing its whole length again. A snoozed ring rings again (marked so) at the first
+// call whose boot clock reached the snooze's end, under the same rules; a once-only entry waits for nothing
 // else meanwhile, a weekly alarm's next occurrence rings instead, and the stop command or an edit
 // that keeps the timing calls it off as if stopped.
 constexpr qint64 kTwelveHoursMs = 12 * 3600 * 1000;
@@ -131,6 +134,7 @@ struct Known
     QSet<qint64> rang;           // alarms: occurrences that rang, whatever came after
     int id = 0;                  // who it is for the doubled-ring count, whatever row it moves to
     qint64 snoozedToBootMs = -1; // snoozed: when it rings again, on the boot clock
+    qint64 owedMs = -1;          // timers put aside while counting down: boot time still owed
 };
 
 class Oracle
@@ -169,7 +173,7 @@ public:
         if (on && !entries[i].e.enabled)
             switchOn(i, now);
         else if (!on)
-            switchOff(i, out);
+            switchOff(i, now, out);
         out.append(look(now));
         return out;
     }
@@ -192,8 +196,12 @@ public:
         k.e.enabled = wasOn;
         Outcome out;
         if (!e.enabled) {
-            switchOff(i, out);
+            switchOff(i, now, out);
+            if (!sameTiming) // what it owed was owed on the old length
+                k.owedMs = -1;
         } else if (!wasOn || !sameTiming) {
+            if (!sameTiming)
+                k.owedMs = -1;
             if (k.ringing)
                 out.silenced << i;
             k.snoozedToBootMs = -1;
@@ -267,16 +275,23 @@ private:
         k.e.enabled = true;
         k.ringing = false;
         k.lookedMs = now.wallMs / 60000 * 60000 - 1; // every zone here is whole minutes off UTC
-        k.deadlineBootMs = now.bootMs + k.e.timerSeconds * qint64(1000);
+        const qint64 wholeMs = k.e.timerSeconds * qint64(1000);
+        k.deadlineBootMs = now.bootMs + (k.owedMs >= 0 ? k.owedMs : wholeMs);
+        k.owedMs = -1;
     }
 
-    void switchOff(int i, Outcome &out)
+    void switchOff(int i, const Instant &now, Outcome &out)
     {
-        if (entries[i].ringing)
+        Known &k = entries[i];
+        if (!k.e.enabled)
+            return;
+        if (k.ringing)
             out.silenced << i;
-        entries[i].ringing = false;
-        entries[i].snoozedToBootMs = -1;
-        entries[i].e.enabled = false;
+        const bool counting = k.e.isTimer() && !k.ringing && k.snoozedToBootMs < 0;
+        k.owedMs = counting ? std::max<qint64>(k.deadlineBootMs - now.bootMs, 0) : -1;
+        k.ringing = false;
+        k.snoozedToBootMs = -1;
+        k.e.enabled = false;
     }
 
     // A snooze that ran out rings again (sound and message, not the command), unless over twelve
@@ -302,6 +317,7 @@ private:
 
     void over(int i, Outcome &out)
     {
+        entries[i].owedMs = -1;
         entries[i].ringing = false;
         entries[i].e.enabled = false;
         out.finished << i;
