@@ -254,6 +254,9 @@ inline QString soundFailed(const QString &path)
     return path + QStringLiteral("   音乐文件无法播放，已改用默认响铃。");
 }
 
+inline const QString kNoSoundModule =
+    QStringLiteral("无法加载播放声音所需的模块，本次响铃没有声音，请检查程序是否完整安装。");
+
 // Prompts
 inline const QString kNotReady = QStringLiteral("后台加载尚未完成，请稍后再试。");
 inline const QString kDeleted = QStringLiteral("删除成功。");

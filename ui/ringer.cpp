@@ -98,7 +98,8 @@ void Ringer::startSound(int entry, const QString &sound, bool loop)
         chosen.clear();
     }
     QObject *player = makePlayer(chosen, loop);
-    if (!player) { // no media module: the ring goes on without a sound
+    if (!player) { // no media module: the ring goes on without a sound, and the person knows it
+        Prompt::show(m_window, Texts::kNoSoundModule);
         QMetaObject::invokeMethod(
             this, [this, entry] { emit soundEnded(entry); }, Qt::QueuedConnection);
         return;
