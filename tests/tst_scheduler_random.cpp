@@ -603,9 +603,11 @@ private:
             if (late < 0)
                 ++m_tally.early;
             const QPair<int, qint64> key(m_oracle.entries.value(r.entry).id, due);
-            if (alarm && m_rang.contains(key))
+            // A snoozed ring coming back is no new occurrence, and its moment may be one's
+            if (alarm && !r.again && m_rang.contains(key))
                 ++m_tally.doubled;
-            m_rang.insert(key);
+            if (!r.again)
+                m_rang.insert(key);
             // A ring comes in the first call after it fell due (or within the minute it was enabled in).
             const qint64 bound = qMax(alarm ? wallMs : bootMs, kMinuteMs);
             if (late > bound)
