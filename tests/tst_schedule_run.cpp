@@ -757,24 +757,27 @@ void TestScheduleRun::commandFiles()
     qunsetenv("XDG_DATA_HOME");
 }
 
-// Whatever another program did to the file, unchecking a ringing entry silences it, and the state
-// lines are written only where the file can take them without losing anything.
+// Whatever another program did to the file, unchecking a ringing entry silences it. A file it
+// damaged is kept aside byte for byte, the person is told, and the list's entries go back on disk
+// with the new state; an unreadable one is left alone.
 void TestScheduleRun::awkwardStorageFile_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<int>("entries");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("header of one field: left as it is") << "one-field header" << 1 << false;
-    QTest::newRow("unreadable: left as it is") << "unreadable" << 1 << false;
-    QTest::newRow("lines after the last record kept") << "extra lines" << 1 << true;
-    QTest::newRow("a record beyond the twentieth kept") << "21st record" << 20 << true;
+    QTest::addColumn<QString>("reason"); // "" when nothing may be written
+    QTest::newRow("header of one field: kept aside") << "one-field header" << 1 << "首行无法识别";
+    QTest::newRow("unreadable: left as it is") << "unreadable" << 1 << "";
+    QTest::newRow("lines after the last record: kept aside")
+        << "extra lines" << 1 << "最后一个条目之后还有多余的行";
+    QTest::newRow("a record beyond the twentieth: kept aside")
+        << "21st record" << 20 << "最后一个条目之后还有多余的行";
 }
 
 void TestScheduleRun::awkwardStorageFile()
 {
     QFETCH(QString, change);
     QFETCH(int, entries);
-    QFETCH(bool, written);
+    QFETCH(QString, reason);
     TestHome home;
     QVector<Entry> list;
     Entry bread = timer(QStringLiteral("面包"), QStringLiteral("00:00:00"));
@@ -801,16 +804,23 @@ void TestScheduleRun::awkwardStorageFile()
     }
     if (!extra.isEmpty())
         home.writeStorage(before + extra);
+    const QByteArray changed = home.storageBytes();
 
     r.d->clickBox(0);
     QVERIFY(!r.playing(0));
     QCOMPARE(r.time(0), QStringLiteral("00:00:00"));
-    if (change == QLatin1String("unreadable"))
+    if (reason.isEmpty()) {
         QVERIFY(QFileInfo(home.storagePath()).isDir());
-    else if (!written)
-        QCOMPARE(home.storageBytes(), before);
-    else
-        QCOMPARE(home.storageBytes(), fileOf(list) + extra);
+        return;
+    }
+    QCOMPARE(home.storageBytes(), fileOf(list));
+    const QStringList backups = home.others().filter(QStringLiteral(".损坏备份-"));
+    QCOMPARE(backups.size(), 1);
+    const QString backup = home.documents() + QLatin1Char('/') + backups.first();
+    QCOMPARE(TestSupport::readFile(backup), changed);
+    QVERIFY(TestSupport::shownPromptTexts().contains(
+        QStringLiteral("存储文件在程序运行时被其他程序改动，内容有误（") + reason +
+        QStringLiteral("）。已按列表恢复存储文件，改动后的文件已原样备份为：\n") + backup));
 }
 
 TAVREL_TEST_MAIN(TestScheduleRun)
