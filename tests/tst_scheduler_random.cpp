@@ -488,7 +488,7 @@ private:
     {
         const int pick = m_rng.bounded(100);
         const int n = m_scheduler.count();
-        const int i = m_rng.bounded(n);
+        int i = m_rng.bounded(n);
         if (pick < 40) { // a burst of ticks, some of them late
             for (int t = 1 + m_rng.bounded(20); t > 0; --t)
                 pass(500 + (m_rng.bounded(5) == 0 ? m_rng.bounded(3000) : 0));
@@ -513,9 +513,10 @@ private:
             check(m_scheduler.advance(m_now), expected, forward ? size : 0, m_now.bootMs - prevBoot,
                   "wall step");
         } else if (pick < 82) {
+            const qint64 unseen = m_rng.bounded(4) == 0 ? clickAtTimersEnd(i) : 0;
             const bool on =
                 m_rng.bounded(4) == 0 ? m_oracle.entries[i].e.enabled : !m_oracle.entries[i].e.enabled;
-            check(m_scheduler.setEnabled(i, on, m_now), m_oracle.setEnabled(i, on, m_now), 0, 0,
+            check(m_scheduler.setEnabled(i, on, m_now), m_oracle.setEnabled(i, on, m_now), unseen, unseen,
                   on ? "enable" : "disable");
         } else if (pick < 90) {
             edit(i);
@@ -533,6 +534,26 @@ private:
         } else {
             check(m_scheduler.stop(m_now), m_oracle.stop(m_now), 0, 0, "stop");
         }
+    }
+
+    // The click lands between ticks, as the earliest counting timer's time is up or just after, before
+    // any call has seen it: that timer becomes row i. Returns how far the clocks moved unseen.
+    qint64 clickAtTimersEnd(int &i)
+    {
+        int first = -1;
+        for (int k = 0; k < m_oracle.entries.size(); ++k) {
+            const Known &o = m_oracle.entries[k];
+            const bool counting = o.e.isTimer() && o.e.enabled && !o.ringing && o.snoozedToBootMs < 0;
+            if (counting && (first < 0 || o.deadlineBootMs < m_oracle.entries[first].deadlineBootMs))
+                first = k;
+        }
+        if (first < 0 || m_oracle.entries[first].deadlineBootMs - m_now.bootMs > 20 * kHourMs)
+            return 0;
+        const qint64 gap = std::max<qint64>(m_oracle.entries[first].deadlineBootMs - m_now.bootMs, 0) +
+                           m_rng.bounded(2) * m_rng.bounded(100);
+        m_now = m_now.later(gap);
+        i = first;
+        return gap;
     }
 
     // A ringing row, if any (else row i), snoozed for a few minutes.
