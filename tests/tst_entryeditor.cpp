@@ -141,7 +141,7 @@ struct Rig
     // Works the editor: "alarm", "timer", "name:x", "time:0130" (click the hours, then type),
     // "keys:0130" (type only), "tab", "backtab", "focused:30" (typed where the focus is), "up",
     // "down", "open", "day:星期一",
-    // "sound:a.mp3", "command:b.sh", "rightsound", "rightcommand", "loop", "save",
+    // "sound:a.mp3", "command:b.sh", "rightsound", "rightcommand", "loop", "save", "close",
     // "load:<row>:<entry>".
     void run(const QStringList &steps)
     {
@@ -175,6 +175,8 @@ struct Rig
                 QTest::mouseClick(w("loopBox"), Qt::LeftButton, {}, QPoint(8, w("loopBox")->height() / 2));
             } else if (step == "save") {
                 QTest::mouseClick(w("saveButton"), Qt::LeftButton);
+            } else if (step == "close") {
+                e->close();
             } else if (step.startsWith("load:")) {
                 e->loadEntry(arg.section(':', 0, 0).toInt(), entryFrom(arg.section(':', 1), home));
             } else {
@@ -260,6 +262,13 @@ void TestEntryEditor::saving_data()
     QTest::newRow("edit with files gone saves the defaults")
         << QStringList{"load:1:alarm|x|06:00||/gone/a.mp3|/gone/b.sh|loop|on", "save"} << 1
         << "alarm|x|06:00||||loop|on";
+    QTest::newRow("edit of a hand-made nine-character name changing only the time")
+        << QStringList{"load:3:alarm|一二三四五六七八九|07:30||||loop|on", "time:0800", "save"} << 3
+        << "alarm|一二三四五六七八九|08:00||||loop|on";
+    QTest::newRow("a new entry after a long-named edit stops at seven again")
+        << QStringList{"load:3:alarm|一二三四五六七八九|07:30||||loop|on", "close", "name:一二三四五六七八",
+                       "save"}
+        << -1 << "alarm|一二三四五六七|00:00||||loop|on";
 }
 
 void TestEntryEditor::saving()

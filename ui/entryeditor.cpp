@@ -18,7 +18,6 @@ using namespace Texts;
 namespace {
 
 const QSize kTypeIconSize(30, 30);
-const int kNameLength = 7;
 const int kAlarmMaximumHours = 23;
 const int kTimerMaximumHours = 99;
 const QRect kAlarmTimeGeometry(45, 85, 140, 30);
@@ -390,6 +389,7 @@ void EntryEditor::reset()
 {
     setWindowTitle(kNewTitle);
     showTypeButtons(Entry::Kind::Alarm);
+    m_nameEdit->setMaxLength(kNameLength); // a long stored name widened it
     m_nameEdit->setText(kAlarm);
     m_timeEdit->setSeconds(0);
     showTimeField(Entry::Kind::Alarm);

@@ -91,6 +91,7 @@ private slots:
     void closeAndReset();
 
 private:
+    static constexpr int kNameLength = 7; // what a person may type; a stored name may be longer
     // entryeditor.cpp: building, modes, repeat list, reset
     void createWidgets();
     void nameWidgets();

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 using namespace Texts;
 
 namespace {
@@ -34,6 +36,8 @@ void EntryEditor::loadEntry(int row, const Entry &entry)
     m_keptEnabled = entry.enabled;
     const bool alarm = entry.isAlarm();
     showTypeButtons(entry.kind);
+    // The typing limit must not cut a longer name stored by hand: the field grows to hold it.
+    m_nameEdit->setMaxLength(std::max(kNameLength, int(entry.name.size())));
     m_nameEdit->setText(entry.name); // unlike the type buttons, loading keeps the stored name
     showTimeField(entry.kind);       // the timer's limit first, so 30:00:00 is not cut to 23:59:59
     setHintPointSize(alarm ? 10 : 8);
