@@ -114,7 +114,10 @@ Entry::ReadProblem Entry::setTimeText(const QString &text)
     const bool partsInRange = h >= 0 && m >= 0 && m <= 59 && s >= 0 && s <= 59;
     if (isAlarm()) {
         alarmTime = QTime(h, m);
-        return partsInRange && alarmTime.isValid() ? ReadProblem::None : ReadProblem::BadTime;
+        if (partsInRange && alarmTime.isValid())
+            return ReadProblem::None;
+        alarmTime = QTime(0, 0); // shown as 00:00, as a refused timer shows 00:00:00
+        return ReadProblem::BadTime;
     }
     timerSeconds = 0;
     if (!partsInRange)

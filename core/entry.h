@@ -72,6 +72,7 @@ struct Entry
         None,
         UnknownKind,  // 类型 is neither 闹钟 nor 计时器 (read as a timer)
         BadTime,      // minutes or seconds above 59, an alarm hour above 23, or a negative part
+                      // (the time is then 0)
         TimerTooLong, // a timer above 99:59:59 (timerSeconds is then 0)
     };
 

@@ -185,32 +185,45 @@ void TestRows::missingFilesArePrompted()
 
 void TestRows::longTimersLoad_data()
 {
+    QTest::addColumn<bool>("isAlarm");
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<bool>("usable");
-    QTest::newRow("a day and more") << QByteArray("30:00:00") << "30:00:00" << true;
-    QTest::newRow("the longest") << QByteArray("99:59:59") << "99:59:59" << true;
-    QTest::newRow("too long: refused, not reset") << QByteArray("100:00:00") << "00:00:00" << false;
+    QTest::addColumn<QString>("prompt");
+    const QString tooLong = QStringLiteral("长   计时器时间超过99:59:59，无法启用，请编辑后再用。");
+    const QString outOfRange = QStringLiteral("长   时间超出范围，无法启用，请编辑后再用。");
+    QTest::newRow("a day and more") << false << QByteArray("30:00:00") << "30:00:00"
+                                    << "";
+    QTest::newRow("the longest") << false << QByteArray("99:59:59") << "99:59:59"
+                                 << "";
+    QTest::newRow("too long: refused, not reset")
+        << false << QByteArray("100:00:00") << "00:00:00" << tooLong;
+    QTest::newRow("timer minutes 90") << false << QByteArray("00:90:00") << "00:00:00" << outOfRange;
+    QTest::newRow("timer seconds 60") << false << QByteArray("00:00:60") << "00:00:00" << outOfRange;
+    QTest::newRow("alarm at 23:59") << true << QByteArray("23:59") << "23:59"
+                                    << "";
+    QTest::newRow("alarm hour 24") << true << QByteArray("24:00") << "00:00" << outOfRange;
+    QTest::newRow("alarm minutes 60") << true << QByteArray("07:60") << "00:00" << outOfRange;
 }
 
-// A hand-edited timer shows what it holds up to 99:59:59; a longer one is refused with a prompt and
-// cannot be enabled, so it neither rings at once nor loses what the file says.
+// A hand-edited time shows what it holds within range (a timer up to 99:59:59); one out of range is
+// refused with a prompt and cannot be enabled, so it neither rings at once nor loses what the file
+// says.
 void TestRows::longTimersLoad()
 {
+    QFETCH(bool, isAlarm);
     QFETCH(QByteArray, stored);
     QFETCH(QString, shown);
-    QFETCH(bool, usable);
+    QFETCH(QString, prompt);
     TestHome home;
-    QByteArray bytes = fileOf({timer("长", "01:00:00")});
-    bytes.replace("时间,01:00:00", "时间," + stored);
+    QByteArray bytes = fileOf({isAlarm ? alarm("长", "07:00") : timer("长", "01:00:00")});
+    bytes.replace(isAlarm ? "时间,07:00" : "时间,01:00:00", "时间," + stored);
     home.writeStorage(bytes);
     MainWindow w;
     WindowDriver d(&w);
     QCOMPARE(d.row(0)->timeText(), shown);
+    const bool usable = prompt.isEmpty();
     QCOMPARE(d.row(0)->enableBox()->isEnabled(), usable);
-    const QStringList prompts = TestSupport::shownPromptTexts();
-    QCOMPARE(prompts,
-             usable ? QStringList() : QStringList{"长   计时器时间超过99:59:59，无法启用，请编辑后再用。"});
+    QCOMPARE(TestSupport::shownPromptTexts(), usable ? QStringList() : QStringList{prompt});
     if (usable)
         return;
     d.clickBox(0);

@@ -66,14 +66,17 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
     updateSelectionActions();
 }
 
-// A timer longer than 99:59:59 would read as zero and ring at once: its row cannot be enabled until
-// the person edits it, and the file keeps what it holds.
+// A time out of range (a timer over 99:59:59, a minute of 90, an alarm at 24:00) would read as zero
+// and ring at once: its row cannot be enabled until the person edits it, and the file keeps what it
+// holds.
 void MainWindow::refuseUnreadableTime(int row, Entry::ReadProblem problem)
 {
-    const bool refused = problem == Entry::ReadProblem::TimerTooLong;
+    const bool tooLong = problem == Entry::ReadProblem::TimerTooLong;
+    const bool refused = tooLong || problem == Entry::ReadProblem::BadTime;
     m_rows.at(row)->enableBox()->setEnabled(!refused);
     if (refused)
-        Prompt::show(this, m_rows.at(row)->entry().name + Texts::kTimerTooLong);
+        Prompt::show(this, m_rows.at(row)->entry().name +
+                               (tooLong ? Texts::kTimerTooLong : Texts::kTimeOutOfRange));
 }
 
 // The file keeps the path; the ring falls back to the built-in sound when it comes.
