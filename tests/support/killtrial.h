@@ -52,15 +52,15 @@ inline bool waitForWrite(qint64 pid, const QString &dir, int timeoutMs)
     return true;
 }
 
-// Stops pid, notes whether it was writing in dir at that moment, and kills it with SIGKILL (no
-// clean-up of any kind, as after a stop nothing of it runs again). Returns whether it was writing.
-inline bool killNotingWrite(qint64 pid, const QString &dir)
+// Stops pid and waits until the stop has taken hold (every thread out of the kernel); returns
+// whether it was writing in dir at that moment.
+inline bool stopNotingWrite(qint64 pid, const QString &dir)
 {
     ::kill(pid_t(pid), SIGSTOP);
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     QElapsedTimer waited;
     waited.start();
-    for (;;) { // the stop takes hold once every thread is out of the kernel
+    for (;;) {
         stat.open(QIODevice::ReadOnly);
         const QByteArray fields = stat.readAll();
         stat.close();
@@ -69,7 +69,14 @@ inline bool killNotingWrite(qint64 pid, const QString &dir)
             break;
         ::usleep(100);
     }
-    const bool writing = writingIn(pid, dir);
+    return writingIn(pid, dir);
+}
+
+// Stops pid, notes whether it was writing in dir at that moment, and kills it with SIGKILL (no
+// clean-up of any kind, as after a stop nothing of it runs again). Returns whether it was writing.
+inline bool killNotingWrite(qint64 pid, const QString &dir)
+{
+    const bool writing = stopNotingWrite(pid, dir);
     ::kill(pid_t(pid), SIGKILL);
     return writing;
 }
@@ -103,8 +110,17 @@ inline Shot shoot(const QProcess &child, int trial, QRandomGenerator &random, in
                   const QString &dir, int writeTimeoutMs)
 {
     if (trial % 2) {
-        if (!waitForWrite(child.processId(), dir, writeTimeoutMs))
-            return Shot::NeverWrote;
+        // A rewrite seen under way may end before the stop takes hold (a slow or sanitized
+        // build, a loaded machine): let the writer go on to its next rewrite and try again.
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            if (!waitForWrite(child.processId(), dir, writeTimeoutMs))
+                return Shot::NeverWrote;
+            if (stopNotingWrite(child.processId(), dir)) {
+                ::kill(pid_t(child.processId()), SIGKILL);
+                return Shot::MidWrite;
+            }
+            ::kill(pid_t(child.processId()), SIGCONT);
+        }
     } else {
         QTest::qSleep(1 + int(random.bounded(maxDelayMs))); // qSleep(0) asserts
     }
