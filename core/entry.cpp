@@ -55,8 +55,10 @@ Entry Entry::fromStoredLines(const QStringList &nine, ReadProblem *problem)
     ReadProblem found = ReadProblem::None;
     const QString type = value(2);
     e.kind = type == kAlarm ? Kind::Alarm : Kind::Timer;
-    if (type != kAlarm && type != kTimer)
+    if (type != kAlarm && type != kTimer) {
         found = ReadProblem::UnknownKind;
+        e.unknownType = type;
+    }
     e.name = value(3);
     const ReadProblem time = e.setTimeText(value(4));
     if (found == ReadProblem::None)
@@ -75,7 +77,10 @@ QStringList Entry::toStoredLines(int number) const
 {
     const QLatin1Char comma(',');
     return {kIndexKey % comma % QString::number(number),
-            kTypeKey % comma % (isAlarm() ? kAlarm : kTimer),
+            kTypeKey % comma %
+                (!unknownType.isEmpty() ? unknownType
+                 : isAlarm()            ? kAlarm
+                                        : kTimer),
             kNameKey % comma % singleLine(name),
             kTimeKey % comma % timeText(),
             kRepeatKey % comma % weekdaysText(weekdays),

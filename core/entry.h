@@ -46,6 +46,7 @@ struct Entry
     };
 
     Kind kind = Kind::Alarm;
+    QString unknownType; // a stored type word that is neither kind, written back as it was
     QString name;
     QTime alarmTime;      // alarms: the minute it rings at
     int timerSeconds = 0; // timers: the duration, up to 99:59:59
@@ -70,7 +71,7 @@ struct Entry
     enum class ReadProblem
     {
         None,
-        UnknownKind,  // 类型 is neither 闹钟 nor 计时器 (read as a timer)
+        UnknownKind,  // 类型 is neither 闹钟 nor 计时器 (read as a timer that is never enabled)
         BadTime,      // minutes or seconds above 59, an alarm hour above 23, or a negative part
                       // (the time is then 0)
         TimerTooLong, // a timer above 99:59:59 (timerSeconds is then 0)

@@ -238,6 +238,7 @@ inline const QString kListName = QStringLiteral("闹钟和计时器"); // what a
 inline const QString kTimerTooLong = QStringLiteral("   计时器时间超过99:59:59，无法启用，请编辑后再用。");
 // A hand-edited minute or second above 59, or an alarm hour above 23: kept as stored, not run.
 inline const QString kTimeOutOfRange = QStringLiteral("   时间超出范围，无法启用，请编辑后再用。");
+inline const QString kUnknownType = QStringLiteral("   类型不是闹钟或计时器，无法启用，请编辑后再用。");
 
 // Rings
 inline const QString kAlarmRangTitle = QStringLiteral("闹钟时间到了");

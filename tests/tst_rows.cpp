@@ -186,7 +186,7 @@ void TestRows::missingFilesArePrompted()
 void TestRows::longTimersLoad_data()
 {
     QTest::addColumn<bool>("isAlarm");
-    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("stored"); // the time, or a whole type line
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("prompt");
     const QString tooLong = QStringLiteral("长   计时器时间超过99:59:59，无法启用，请编辑后再用。");
@@ -203,11 +203,14 @@ void TestRows::longTimersLoad_data()
                                     << "";
     QTest::newRow("alarm hour 24") << true << QByteArray("24:00") << "00:00" << outOfRange;
     QTest::newRow("alarm minutes 60") << true << QByteArray("07:60") << "00:00" << outOfRange;
+    QTest::newRow("unknown type: refused, no icon, kept")
+        << false << QByteArray("类型,秒表") << "01:00:00"
+        << QStringLiteral("长   类型不是闹钟或计时器，无法启用，请编辑后再用。");
 }
 
 // A hand-edited time shows what it holds within range (a timer up to 99:59:59); one out of range is
 // refused with a prompt and cannot be enabled, so it neither rings at once nor loses what the file
-// says.
+// says, even when another entry's state rewrites the file. So is a type the program does not know.
 void TestRows::longTimersLoad()
 {
     QFETCH(bool, isAlarm);
@@ -215,8 +218,12 @@ void TestRows::longTimersLoad()
     QFETCH(QString, shown);
     QFETCH(QString, prompt);
     TestHome home;
-    QByteArray bytes = fileOf({isAlarm ? alarm("长", "07:00") : timer("长", "01:00:00")});
-    bytes.replace(isAlarm ? "时间,07:00" : "时间,01:00:00", "时间," + stored);
+    QByteArray bytes =
+        fileOf({isAlarm ? alarm("长", "07:00") : timer("长", "01:00:00"), alarm("起床", "07:30")});
+    if (stored.startsWith("类型,"))
+        bytes.replace("类型,计时器", stored);
+    else
+        bytes.replace(isAlarm ? "时间,07:00" : "时间,01:00:00", "时间," + stored);
     home.writeStorage(bytes);
     MainWindow w;
     WindowDriver d(&w);
@@ -226,10 +233,13 @@ void TestRows::longTimersLoad()
     QCOMPARE(TestSupport::shownPromptTexts(), usable ? QStringList() : QStringList{prompt});
     if (usable)
         return;
+    QCOMPARE(shownIcon(d.row(0)).isNull(), stored.startsWith("类型"));
     d.clickBox(0);
     d.clickRow(0);
     d.action(QStringLiteral("启用/停用"))->trigger();
     QVERIFY(!d.row(0)->enableBox()->isChecked());
+    d.clickBox(1);
+    d.clickBox(1);
     QCOMPARE(home.storageBytes(), bytes);
 }
 

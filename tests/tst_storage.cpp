@@ -213,6 +213,8 @@ void TestStorage::readEntry()
     QCOMPARE(e.loop, loop);
     QCOMPARE(e.enabled, enabled);
     QCOMPARE(int(found), problem);
+    // Whatever type word it read, a rewrite of the record writes that word back.
+    QCOMPARE(e.toStoredLines(1).at(1), "类型," + Entry::storedValue(nine.value(1), 2));
 }
 
 void TestStorage::writeEntry_data()

@@ -211,6 +211,10 @@ bool EntryRow::hasCommandFile() const
 // the rest of making the row.
 void EntryRow::showTypeIcon(bool enabled, Qt::TransformationMode mode)
 {
+    if (!m_entry.unknownType.isEmpty()) {
+        m_icon->clear(); // a type it does not know has no picture
+        return;
+    }
     const QString path = typeIconPath(m_entry.kind, enabled);
     const QString key = QStringLiteral("tavrel-row-icon %1 %2 %3x%4")
                             .arg(path)

@@ -67,16 +67,18 @@ void MainWindow::showEntries(const StorageContents &contents, bool atStart)
 }
 
 // A time out of range (a timer over 99:59:59, a minute of 90, an alarm at 24:00) would read as zero
-// and ring at once: its row cannot be enabled until the person edits it, and the file keeps what it
-// holds.
+// and ring at once, and a type this program does not know has no way to ring: the row cannot be
+// enabled until the person edits it, and the file keeps what it holds.
 void MainWindow::refuseUnreadableTime(int row, Entry::ReadProblem problem)
 {
     const bool tooLong = problem == Entry::ReadProblem::TimerTooLong;
-    const bool refused = tooLong || problem == Entry::ReadProblem::BadTime;
+    const bool unknownType = problem == Entry::ReadProblem::UnknownKind;
+    const bool refused = tooLong || unknownType || problem == Entry::ReadProblem::BadTime;
     m_rows.at(row)->enableBox()->setEnabled(!refused);
     if (refused)
-        Prompt::show(this, m_rows.at(row)->entry().name +
-                               (tooLong ? Texts::kTimerTooLong : Texts::kTimeOutOfRange));
+        Prompt::show(this, m_rows.at(row)->entry().name + (tooLong       ? Texts::kTimerTooLong
+                                                           : unknownType ? Texts::kUnknownType
+                                                                         : Texts::kTimeOutOfRange));
 }
 
 // The file keeps the path; the ring falls back to the built-in sound when it comes.
