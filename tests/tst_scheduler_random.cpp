@@ -4,7 +4,7 @@
 // clocks change for daylight saving in three zones and the machine moves between them, entries
 // are enabled, disabled, edited and snoozed at random moments.
 //
-// A failure names its seed: TAVREL_REPLAY=<seed> replays that run; TAVREL_TRACES=<n> runs more
+// A failure names its key: TAVREL_REPLAY=<key> replays that run; TAVREL_TRACES=<n> runs more
 // (or fewer) traces (for long runs raise QTEST_FUNCTION_TIMEOUT, in ms, above its five minutes);
 // TAVREL_TRACE_LOG=1 prints every call.
 #include "core/nextring.h"
@@ -690,20 +690,21 @@ private slots:
 
 void TestSchedulerRandom::randomTraces()
 {
-    const quint64 seed = qEnvironmentVariableIsSet("TAVREL_REPLAY")
-                             ? qgetenv("TAVREL_REPLAY").toULongLong()
-                             : QRandomGenerator::global()->generate64();
+    const quint64 replayKey = qEnvironmentVariableIsSet("TAVREL_REPLAY")
+                                  ? qgetenv("TAVREL_REPLAY").toULongLong()
+                                  : QRandomGenerator::global()->generate64();
     const int traces =
         qEnvironmentVariableIsSet("TAVREL_TRACES") ? qEnvironmentVariableIntValue("TAVREL_TRACES") : 2000;
-    QRandomGenerator keys(seed);
+    QRandomGenerator traceKeys(replayKey);
     Tally tally;
     for (int k = 0; k < traces && tally.firstFault.isEmpty(); ++k)
-        RandomTrace(keys.generate64(), tally).run();
-    qInfo("seed %llu: %lld traces, %lld calls, %lld rings checked; missed %lld, doubled %lld, early %lld, "
+        RandomTrace(traceKeys.generate64(), tally).run();
+    qInfo("replay key %llu: %lld traces, %lld calls, %lld rings checked; missed %lld, doubled %lld, early "
+          "%lld, "
           "other %lld; worst lateness under ordinary ticks %lld ms",
-          seed, tally.traces, tally.calls, tally.rings, tally.missed, tally.doubled, tally.early, tally.other,
-          tally.worstTickLateMs);
-    const QString replay = QStringLiteral("seed %1 (replay: TAVREL_REPLAY=%1) ").arg(seed);
+          replayKey, tally.traces, tally.calls, tally.rings, tally.missed, tally.doubled, tally.early,
+          tally.other, tally.worstTickLateMs);
+    const QString replay = QStringLiteral("replay key %1 (replay: TAVREL_REPLAY=%1) ").arg(replayKey);
     QVERIFY2(tally.firstFault.isEmpty(), qPrintable(replay + tally.firstFault));
     QVERIFY2(tally.missed + tally.doubled + tally.early + tally.other == 0, qPrintable(replay));
     // A tick of at most 3.5 s finds whatever fell due within it.

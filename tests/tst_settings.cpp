@@ -24,9 +24,9 @@ Settings made(bool keep, bool login, int minutes)
     return s;
 }
 
-QByteArray randomBytes(quint32 seed)
+QByteArray randomBytes(quint32 key)
 {
-    QRandomGenerator random(seed);
+    QRandomGenerator random(key);
     QByteArray bytes(4096, '\0');
     for (char &c : bytes)
         c = char(random.bounded(256));
@@ -83,8 +83,8 @@ void SettingsTest::read_data()
     QTest::newRow("switches empty") << file("", "", "") << Settings();
     QTest::newRow("one key only") << QByteArray("[General]\nSnoozeMinutes=3\n") << made(false, false, 3);
     QTest::newRow("keys in another group") << QByteArray("[Other]\nKeepAlarmsEnabled=true\n") << Settings();
-    for (quint32 seed : {1u, 2u, 3u, 4u})
-        QTest::addRow("random bytes %u", seed) << randomBytes(seed) << Settings();
+    for (quint32 key : {1u, 2u, 3u, 4u})
+        QTest::addRow("random bytes %u", key) << randomBytes(key) << Settings();
     // Random bytes around good lines: the parser gives up, and none of it is trusted.
     QTest::newRow("good lines in noise")
         << randomBytes(7) + file("true", "true", "5") + randomBytes(8) << Settings();
