@@ -70,8 +70,9 @@ def first_rings(d):
     silent_after(d, snoozed, "稍后提醒")
     countdown = d.tray_menu()[1][1][1]
     d.say("tray after the snooze: %r" % countdown)
-    m = re.fullmatch(r"0天0小时0分钟(\d+)秒", countdown)
-    if not m or not 40 <= int(m.group(1)) <= 60:
+    # Counted in whole seconds rounded up: 59.2 s to go reads as 0天0小时1分钟0秒.
+    m = re.fullmatch(r"0天0小时([01])分钟(\d+)秒", countdown)
+    if not m or not 40 <= int(m.group(1)) * 60 + int(m.group(2)) <= 60:
         raise JourneyFailed("the tray counts %r to the next ring, not the snooze" % countdown)
     return pressed, snoozed
 

@@ -91,11 +91,16 @@ def body(d):
                    and g[2] >= SCREEN[0] and g[3] >= SCREEN[1] - 60)(frame_geometry(wid)), 5)
     except JourneyFailed:
         raise JourneyFailed("the maximised window sits at %r" % (frame_geometry(wid),))
-    x, y, w, h = d.extents(box)
-    d.say("window %r, reminder box at %r" % (frame_geometry(wid), (x, y, w, h)))
-    # The box keeps its size; the window manager may shift it by its decorations.
-    if (w, h) != (SCREEN[0] - 200, SCREEN[1] - 200) or not (100 <= x <= 120 and 100 <= y <= 140):
-        raise JourneyFailed("the reminder box is at %r" % ((x, y, w, h),))
+    # The box keeps its size; the window manager may shift it by its decorations. The program
+    # learns where the box went only when the window manager has framed it.
+    def placed(g):
+        x, y, w, h = g
+        return (w, h) == (SCREEN[0] - 200, SCREEN[1] - 200) and 100 <= x <= 120 and 100 <= y <= 140
+    try:
+        wait_until("the reminder box in place", lambda: placed(d.extents(box)), 3)
+    except JourneyFailed:
+        raise JourneyFailed("the reminder box is at %r" % (d.extents(box),))
+    d.say("window %r, reminder box at %r" % (frame_geometry(wid), d.extents(box)))
     note = d.wait_note("计时器时间到了", "起床   到了。", timeout=5)
     d.shot("forced-reminder-maximised")
 

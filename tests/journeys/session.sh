@@ -71,4 +71,10 @@ coproc BUS { exec /usr/bin/python3 "$here/desktop_bus.py" "$JOURNEY_NOTES" "$JOU
 pids+=("$BUS_PID")
 read -r -t 10 line <&"${BUS[0]}" && [ "$line" = ready ] || fail "desktop bus services did not start"
 
+# A person's desktop has its accessibility services running from login on. Started on demand by
+# the program's first start instead, they came up too late for it under load: it then never
+# joined the accessibility tree.
+/usr/bin/python3 -c 'import pyatspi; pyatspi.Registry.getDesktop(0).childCount' \
+    >"$logs/a11y.log" 2>&1 || fail "the accessibility registry did not answer"
+
 "$@"
