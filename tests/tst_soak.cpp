@@ -107,64 +107,20 @@ QStringList withoutStates(const QByteArray &bytes)
     return kept;
 }
 
-// The main window on a prepared storage file under a pinned clock, and every ring it starts as a
-// person hears it: a player of its own that is playing.
-class SoakWindow
+// The rig's window, and every ring it starts as a person hears it: a player of its own that is
+// playing.
+class SoakWindow : public Rig::Window
 {
 public:
     SoakWindow(const QVector<Entry> &entries, const TestHome &home, const QDateTime &start)
+        : Rig::Window(entries, home, start)
     {
-        SystemClock::pin(start);
-        home.writeStorage(fileOf(entries));
-        w = std::make_unique<MainWindow>();
-        d = std::make_unique<WindowDriver>(w.get());
-        d->show();
-        ringer = w->findChild<Ringer *>();
         QObject::connect(ringer, &Ringer::ringingChanged, w.get(), [this] { countPlayersHeard(); });
-        QObject::connect(ringer, &Ringer::rang, w.get(), [this](int i) {
-            rings << i;
-            if (onRing)
-                onRing(i);
-        });
-    }
-    ~SoakWindow()
-    {
-        w.reset();
-        SystemClock::unpin();
     }
 
-    QCheckBox *box(int i) const { return d->row(i)->enableBox(); }
-    bool playing(int i) const { return ringer->isRinging(i); }
-    bool anyPlaying() const { return ringer->anyRinging(); }
-    void stop() const { d->action(Texts::kStop)->trigger(); }
-    void switchForcedReminder() const { d->forcedReminderAction()->trigger(); }
-
-    // What the timers do at this moment: ring what is due, then show or blank.
-    void tick()
-    {
-        w->ringDue();
-        w->tick();
-    }
-    void step(qint64 ms = kTickMs)
-    {
-        SystemClock::advance(ms);
-        tick();
-    }
-    bool waitForSilence(int ms = 5000) const
-    {
-        return QTest::qWaitFor([this] { return !ringer->anyRinging(); }, ms);
-    }
-
-    std::function<void(int)> onRing; // called as each ring begins
-    QVector<int> rings;              // the rows, in the order they rang
-    int playersHeard = 0;            // players seen playing as their ring began
-
-    std::unique_ptr<MainWindow> w;
-    std::unique_ptr<WindowDriver> d;
-    Ringer *ringer = nullptr;
+    int playersHeard = 0; // players seen playing as their ring began
 
 private:
-    // A ring is heard when a player of its own is playing as it begins.
     void countPlayersHeard()
     {
         for (QMediaPlayer *p : ringer->findChildren<QMediaPlayer *>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -553,7 +509,7 @@ void TestSoak::otherEntryChangesWithinRingMinute()
     for (int n = 0; n < 140; ++n)
         r.step();
     QVERIFY(r.waitForSilence());
-    QCOMPARE(r.rings.size(), 1);
+    QCOMPARE(r.rangRows.size(), 1);
     QCOMPARE(r.playersHeard, 1);
     QCOMPARE(r.box(0)->isChecked(), enabledAfter);
 }
@@ -579,7 +535,7 @@ void TestSoak::timerFinishingBesideARingingOne()
     r.step();
     QVERIFY(r.playing(0));
     QVERIFY(!r.box(1)->isChecked());
-    QCOMPARE(r.rings, (QVector<int>{1, 0}));
+    QCOMPARE(r.rangRows, (QVector<int>{1, 0}));
     QCOMPARE(reminders.shown, 2);
     r.stop();
     QVERIFY(!r.anyPlaying());
@@ -605,7 +561,7 @@ void TestSoak::timerRingEndingAsTheMinuteTurns()
     r.d->clickBox(1);
     for (int n = 0; n < 10; ++n)
         r.step();
-    QCOMPARE(r.rings, QVector<int>{0});
+    QCOMPARE(r.rangRows, QVector<int>{0});
     QVERIFY(!r.box(0)->isChecked());
     QVERIFY(r.box(1)->isChecked());
 }
@@ -632,7 +588,7 @@ void TestSoak::longRingGoesOnWhenAnotherEntryChanges()
     r.step();
     r.step();
     QVERIFY(r.playing(0));
-    QCOMPARE(r.rings.size(), 1);
+    QCOMPARE(r.rangRows.size(), 1);
     QCOMPARE(reminders.shown, 1);
     r.stop();
 }

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+#include <functional>
 #include <memory>
 
 namespace Rig {
@@ -122,6 +123,9 @@ public:
                          .arg(i)
                          .arg(SystemClock::weekdayName(Qt::DayOfWeek(now.date().dayOfWeek())),
                               now.toString(QStringLiteral("HH:mm:ss")));
+            rangRows << i;
+            if (onRing)
+                onRing(i);
         });
     }
     ~Window()
@@ -133,7 +137,10 @@ public:
     QCheckBox *box(int i) const { return d->row(i)->enableBox(); }
     QString time(int i) const { return d->time(i); }
     QAction *stopAction() const { return d->action(QStringLiteral("停止")); }
+    void stop() const { stopAction()->trigger(); }
+    void switchForcedReminder() const { d->forcedReminderAction()->trigger(); }
     bool playing(int i) const { return ringer->isRinging(i); }
+    bool anyPlaying() const { return ringer->anyRinging(); }
 
     // What the timers would do at this moment: ring what is due, then show or blank.
     void tick()
@@ -170,7 +177,9 @@ public:
     std::unique_ptr<MainWindow> w;
     std::unique_ptr<WindowDriver> d;
     Ringer *ringer = nullptr;
-    QStringList rings; // "row 星期X HH:mm:ss" each time a ring begins
+    QStringList rings;               // "row 星期X HH:mm:ss" each time a ring begins
+    QVector<int> rangRows;           // the rows alone, in the order they rang
+    std::function<void(int)> onRing; // called as each ring begins
 };
 
 } // namespace Rig
