@@ -28,8 +28,8 @@
 
 using Rig::alarm;
 using Rig::fileOf;
-using Rig::timer;
 using Rig::ShowLog;
+using Rig::timer;
 using Rig::toneWav;
 using SoakModel::Expected;
 using SoakModel::Kind;
