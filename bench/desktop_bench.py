@@ -361,13 +361,38 @@ def bench_startup(b, runs, results):
                 what, n, runs, median(values), " ".join("%.0f" % t for t in values)), flush=True)
 
 
+def per_thread(pid):
+    """{thread name and id: (nanoseconds on a CPU, voluntary switches)}."""
+    out = {}
+    for task in glob.glob("/proc/%d/task/*" % pid):
+        try:
+            with open(task + "/comm") as f:
+                name = "%s/%s" % (f.read().strip(), os.path.basename(task))
+            with open(task + "/schedstat") as f:
+                ns = int(f.read().split()[0])
+            with open(task + "/status") as f:
+                vol = int([l for l in f if l.startswith("voluntary_ctxt_switches:")][0].split()[1])
+            out[name] = (ns, vol)
+        except (OSError, IndexError):
+            pass  # a thread that ended meanwhile
+    return out
+
+
 def sample_idle(procs, seconds):
-    """CPU share of one core and voluntary context switches per second of each process."""
+    """CPU share of one core and voluntary context switches per second of each process; the
+    same per thread is printed, to tell the ticks from the threads that carry messages."""
     c0 = {k: cpu_seconds(p.pid) for k, p in procs.items()}
     v0 = {k: voluntary_switches(p.pid) for k, p in procs.items()}
+    t0s = {k: per_thread(p.pid) for k, p in procs.items()}
     t0 = time.monotonic()
     time.sleep(seconds)
     elapsed = time.monotonic() - t0
+    for k, p in procs.items():
+        now = per_thread(p.pid)
+        print("  %s by thread: %s" % (k, ", ".join(
+            "%s %.3f%% %.1f/s" % (name, (ns - t0s[k][name][0]) / 1e7 / elapsed,
+                                  (vol - t0s[k][name][1]) / elapsed)
+            for name, (ns, vol) in sorted(now.items()) if name in t0s[k])), flush=True)
     return {k: (100 * (cpu_seconds(p.pid) - c0[k]) / elapsed,
                 (voluntary_switches(p.pid) - v0[k]) / elapsed) for k, p in procs.items()}
 
