@@ -90,32 +90,23 @@ def threads(pid):
     return int(status(pid)["Threads"][0])
 
 
-def cpu_seconds(pid):
-    """Time on a CPU, summed over the threads, from the scheduler's nanosecond counter: the
-    10 ms clock ticks of /proc/<pid>/stat are too coarse for an idle minute, in which the floor
-    uses about 40 ms."""
-    total = 0
-    for task in glob.glob("/proc/%d/task/*/schedstat" % pid):
+def per_thread(pid):
+    """{thread name and id: (nanoseconds on a CPU, voluntary switches)}. The scheduler's nanosecond
+    counter: the 10 ms clock ticks of /proc/<pid>/stat are too coarse for an idle minute, in which
+    the floor uses about 40 ms. A voluntary switch is a sleep the thread was woken from."""
+    out = {}
+    for task in glob.glob("/proc/%d/task/*" % pid):
         try:
-            with open(task) as f:
-                total += int(f.read().split()[0])
-        except OSError:
+            with open(task + "/comm") as f:
+                name = "%s/%s" % (f.read().strip(), os.path.basename(task))
+            with open(task + "/schedstat") as f:
+                ns = int(f.read().split()[0])
+            with open(task + "/status") as f:
+                vol = int([l for l in f if l.startswith("voluntary_ctxt_switches:")][0].split()[1])
+            out[name] = (ns, vol)
+        except (OSError, IndexError):
             pass  # a thread that ended meanwhile
-    return total / 1e9
-
-
-def voluntary_switches(pid):
-    """Summed over the threads: each is a sleep the process was woken from."""
-    total = 0
-    for task in glob.glob("/proc/%d/task/*/status" % pid):
-        try:
-            with open(task) as f:
-                for line in f:
-                    if line.startswith("voluntary_ctxt_switches:"):
-                        total += int(line.split()[1])
-        except OSError:
-            pass  # a thread that ended meanwhile
-    return total
+    return out
 
 
 def gl_driver_mapped(pid):
@@ -361,40 +352,24 @@ def bench_startup(b, runs, results):
                 what, n, runs, median(values), " ".join("%.0f" % t for t in values)), flush=True)
 
 
-def per_thread(pid):
-    """{thread name and id: (nanoseconds on a CPU, voluntary switches)}."""
-    out = {}
-    for task in glob.glob("/proc/%d/task/*" % pid):
-        try:
-            with open(task + "/comm") as f:
-                name = "%s/%s" % (f.read().strip(), os.path.basename(task))
-            with open(task + "/schedstat") as f:
-                ns = int(f.read().split()[0])
-            with open(task + "/status") as f:
-                vol = int([l for l in f if l.startswith("voluntary_ctxt_switches:")][0].split()[1])
-            out[name] = (ns, vol)
-        except (OSError, IndexError):
-            pass  # a thread that ended meanwhile
-    return out
-
-
 def sample_idle(procs, seconds):
     """CPU share of one core and voluntary context switches per second of each process; the
     same per thread is printed, to tell the ticks from the threads that carry messages."""
-    c0 = {k: cpu_seconds(p.pid) for k, p in procs.items()}
-    v0 = {k: voluntary_switches(p.pid) for k, p in procs.items()}
-    t0s = {k: per_thread(p.pid) for k, p in procs.items()}
+    before = {k: per_thread(p.pid) for k, p in procs.items()}
     t0 = time.monotonic()
     time.sleep(seconds)
     elapsed = time.monotonic() - t0
+    shares = {}
     for k, p in procs.items():
-        now = per_thread(p.pid)
+        # A thread started meanwhile counts from nothing; one that ended is lost with its count.
+        grown = {name: (ns - before[k].get(name, (0, 0))[0], vol - before[k].get(name, (0, 0))[1])
+                 for name, (ns, vol) in per_thread(p.pid).items()}
         print("  %s by thread: %s" % (k, ", ".join(
-            "%s %.3f%% %.1f/s" % (name, (ns - t0s[k][name][0]) / 1e7 / elapsed,
-                                  (vol - t0s[k][name][1]) / elapsed)
-            for name, (ns, vol) in sorted(now.items()) if name in t0s[k])), flush=True)
-    return {k: (100 * (cpu_seconds(p.pid) - c0[k]) / elapsed,
-                (voluntary_switches(p.pid) - v0[k]) / elapsed) for k, p in procs.items()}
+            "%s %.3f%% %.1f/s" % (name, ns / 1e7 / elapsed, vol / elapsed)
+            for name, (ns, vol) in sorted(grown.items()))), flush=True)
+        shares[k] = (sum(ns for ns, _ in grown.values()) / 1e7 / elapsed,
+                     sum(vol for _, vol in grown.values()) / elapsed)
+    return shares
 
 
 def describe(results, what, proc):
