@@ -20,6 +20,24 @@ __attribute__((noinline)) void showTime(QLabel *label)
 {
     label->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
 }
+
+// What an alarm clock's tray does while entries run: the icon blinks once a second and the tool
+// tip shows a new time each second. The window goes to the screen's corner, covering no other.
+void blinkTray(QWidget &window, QSystemTrayIcon &tray, const QTimer &tick, const QLabel *label)
+{
+    window.setWindowTitle(QStringLiteral("Floor, blinking tray"));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    window.move(screen.bottomRight() - QPoint(window.width(), window.height()));
+    QPixmap blank(32, 32);
+    blank.fill(Qt::transparent);
+    const QIcon shown = tray.icon(), hidden(blank);
+    QObject::connect(&tick, &QTimer::timeout, &tray, [&tray, label, shown, hidden] {
+        const bool showHalf = tray.icon().cacheKey() != shown.cacheKey();
+        if (showHalf)
+            tray.setToolTip(label->text());
+        tray.setIcon(showHalf ? shown : hidden);
+    });
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -44,26 +62,10 @@ int main(int argc, char *argv[])
     tray.setContextMenu(&menu);
     tray.show();
 
-    const bool blinkTray = app.arguments().contains(QStringLiteral("--blink-tray"));
-    if (blinkTray) { // beside the others, in the screen's corner, covering none of them
-        window.setWindowTitle(QStringLiteral("Floor, blinking tray"));
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        window.move(screen.bottomRight() - QPoint(window.width(), window.height()));
-    }
-    QPixmap blank(32, 32);
-    blank.fill(Qt::transparent);
-    const QIcon shown(dot), hidden(blank);
-    bool showHalf = true;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, label, [&] {
-        showTime(label);
-        if (!blinkTray)
-            return;
-        if (showHalf)
-            tray.setToolTip(label->text());
-        tray.setIcon(showHalf ? shown : hidden);
-        showHalf = !showHalf;
-    });
+    QObject::connect(&tick, &QTimer::timeout, label, [label] { showTime(label); });
+    if (app.arguments().contains(QStringLiteral("--blink-tray")))
+        blinkTray(window, tray, tick, label);
     tick.start(500);
 
     window.show();
